@@ -1,0 +1,26 @@
+# halvern_folder_library(<target> <folder> [EXCLUDE file...])
+# A static library of every .cpp in <folder> (not recursive).
+function(halvern_folder_library target folder)
+  cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "/${ex}$")
+  endforeach()
+  if(NOT sources)
+    # A folder that holds only headers so far still yields a linkable library.
+    set(sources ${CMAKE_BINARY_DIR}/empty_${target}.cpp)
+    file(WRITE ${sources} "// no sources yet\n")
+  endif()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
+endfunction()
+
+# halvern_test(<name> SOURCES ... LIBS ...)
+# A GoogleTest program registered with CTest (run through the cross-compiling emulator under Wine).
+function(halvern_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} halvern_gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()

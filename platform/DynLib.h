@@ -1,0 +1,29 @@
+// Run-time loading of a shared library by path or name, with an owning handle.
+#pragma once
+
+#include <string>
+
+namespace halvern::platform {
+
+class TDynLib {
+ public:
+  TDynLib() = default;
+  TDynLib(const TDynLib&) = delete;
+  TDynLib& operator=(const TDynLib&) = delete;
+  TDynLib(TDynLib&& Other) noexcept;
+  TDynLib& operator=(TDynLib&& Other) noexcept;
+  ~TDynLib() { Free(); }
+
+  // Loads Name (GBK/UTF-8 path or library name); on Windows with error mode 0x8000 around the load and
+  // the floating-point control word restored afterwards. False when it cannot be loaded.
+  bool Load(const std::string& Name);
+  void Free() noexcept;
+  bool Loaded() const noexcept { return FHandle != nullptr; }
+  // Address of an exported name, or null.
+  void* Resolve(const char* Symbol) const noexcept;
+
+ private:
+  void* FHandle = nullptr;
+};
+
+}  // namespace halvern::platform

@@ -1,0 +1,88 @@
+#include "rtl/Stream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "rtl/Exceptions.h"
+
+namespace halvern {
+
+int64_t TStream::GetSize() {
+  const int64_t Pos = Seek(0, TSeekOrigin::Current);
+  const int64_t Result = Seek(0, TSeekOrigin::End);
+  Seek(Pos, TSeekOrigin::Beginning);
+  return Result;
+}
+
+void TStream::ReadBuffer(void* Buffer, int32_t Count) {
+  if (Count != 0 && Read(Buffer, Count) != Count) throw EReadError(SReadError);
+}
+
+void TStream::WriteBuffer(const void* Buffer, int32_t Count) {
+  if (Count != 0 && Write(Buffer, Count) != Count) throw EWriteError(SWriteError);
+}
+
+int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
+  if (Count == 0) {
+    Source.SetPosition(0);
+    Count = Source.GetSize();
+  }
+  const int64_t Result = Count;
+  const int32_t BufSize = static_cast<int32_t>(std::min<int64_t>(Count, MaxBufSize));
+  if (BufSize <= 0) return Result < 0 ? 0 : Result;
+  std::unique_ptr<char[]> Buffer(new char[static_cast<size_t>(BufSize)]);
+  while (Count != 0) {
+    const int32_t N = static_cast<int32_t>(std::min<int64_t>(Count, BufSize));
+    Source.ReadBuffer(Buffer.get(), N);
+    WriteBuffer(Buffer.get(), N);
+    Count -= N;
+  }
+  return Result;
+}
+
+int32_t TMemoryStream::Read(void* Buffer, int32_t Count) {
+  if (Count <= 0 || FPosition < 0 || FPosition >= FSize) return 0;
+  const int64_t N = std::min<int64_t>(Count, FSize - FPosition);
+  std::memcpy(Buffer, FData.data() + FPosition, static_cast<size_t>(N));
+  FPosition += N;
+  return static_cast<int32_t>(N);
+}
+
+int32_t TMemoryStream::Write(const void* Buffer, int32_t Count) {
+  if (Count <= 0 || FPosition < 0) return 0;
+  const int64_t End = FPosition + Count;
+  if (End > static_cast<int64_t>(FData.size())) {
+    // Grow geometrically so that a file built record by record costs amortised linear time.
+    FData.resize(static_cast<size_t>(std::max<int64_t>(End, static_cast<int64_t>(FData.size()) * 2)));
+  }
+  std::memcpy(FData.data() + FPosition, Buffer, static_cast<size_t>(Count));
+  FPosition = End;
+  if (End > FSize) FSize = End;
+  return Count;
+}
+
+int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
+  switch (Origin) {
+    case TSeekOrigin::Beginning: FPosition = Offset; break;
+    case TSeekOrigin::Current: FPosition += Offset; break;
+    case TSeekOrigin::End: FPosition = FSize + Offset; break;
+  }
+  return FPosition;
+}
+
+void TMemoryStream::SetSize(int64_t NewSize) {
+  if (NewSize < 0) NewSize = 0;
+  FData.resize(static_cast<size_t>(NewSize));
+  FSize = NewSize;
+  if (FPosition > FSize) FPosition = FSize;
+}
+
+void TMemoryStream::Clear() {
+  FData.clear();
+  FData.shrink_to_fit();
+  FSize = 0;
+  FPosition = 0;
+}
+
+}  // namespace halvern

@@ -1,0 +1,62 @@
+// Byte streams: the abstract stream the text reader and writer work on, and a memory stream.
+//
+// Position and size are built on the one Seek operation, as the device stream needs: Size() seeks to
+// the end and back. ReadBuffer/WriteBuffer fail with "Stream read error" / "Stream write error" on a
+// short transfer. Streams are not thread-safe; each is used by one port at a time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace halvern {
+
+enum class TSeekOrigin : int32_t { Beginning = 0, Current = 1, End = 2 };
+
+class TStream {
+ public:
+  virtual ~TStream() = default;
+
+  // Moves up to Count bytes; returns the number moved (0 at the end or on failure).
+  virtual int32_t Read(void* Buffer, int32_t Count) = 0;
+  virtual int32_t Write(const void* Buffer, int32_t Count) = 0;
+  // Returns the new position, or -1 when the underlying seek failed.
+  virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;
+  virtual void SetSize(int64_t NewSize) = 0;
+
+  int64_t GetPosition() { return Seek(0, TSeekOrigin::Current); }
+  void SetPosition(int64_t Pos) { Seek(Pos, TSeekOrigin::Beginning); }
+  // Remembers the position, seeks to the end and back.
+  virtual int64_t GetSize();
+
+  void ReadBuffer(void* Buffer, int32_t Count);
+  void WriteBuffer(const void* Buffer, int32_t Count);
+  void WriteString(const std::string& S) { WriteBuffer(S.data(), static_cast<int32_t>(S.size())); }
+
+  // Copies Count bytes from Source's current position; Count 0 copies the whole of Source from its
+  // start. Moves at most 0xF000 bytes at a time. Returns the number of bytes copied.
+  int64_t CopyFrom(TStream& Source, int64_t Count);
+
+  static constexpr int32_t MaxBufSize = 0xF000;
+};
+
+// Growable in-memory stream. Data() and Size are valid until the next write.
+class TMemoryStream : public TStream {
+ public:
+  int32_t Read(void* Buffer, int32_t Count) override;
+  int32_t Write(const void* Buffer, int32_t Count) override;
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+  void SetSize(int64_t NewSize) override;
+  int64_t GetSize() override { return FSize; }
+
+  const char* Data() const { return FData.data(); }
+  std::string ToString() const { return std::string(FData.data(), static_cast<size_t>(FSize)); }
+  void Clear();
+
+ private:
+  std::vector<char> FData;  // capacity; FSize bytes are valid
+  int64_t FSize = 0;
+  int64_t FPosition = 0;
+};
+
+}  // namespace halvern
