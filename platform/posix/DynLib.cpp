@@ -1,0 +1,37 @@
+// Library loading through the dynamic linker. RTLD_LOCAL keeps a bound library's symbols from leaking
+// into the global namespace, so an emulator and a real library can be bound one after the other.
+#include "platform/DynLib.h"
+
+#include <dlfcn.h>
+
+#include <utility>
+
+namespace halvern::platform {
+
+TDynLib::TDynLib(TDynLib&& Other) noexcept : FHandle(std::exchange(Other.FHandle, nullptr)) {}
+
+TDynLib& TDynLib::operator=(TDynLib&& Other) noexcept {
+  if (this != &Other) {
+    Free();
+    FHandle = std::exchange(Other.FHandle, nullptr);
+  }
+  return *this;
+}
+
+bool TDynLib::Load(const std::string& Name) {
+  Free();
+  if (Name.empty()) return false;
+  FHandle = dlopen(Name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  return FHandle != nullptr;
+}
+
+void TDynLib::Free() noexcept {
+  if (FHandle != nullptr) dlclose(std::exchange(FHandle, nullptr));
+}
+
+void* TDynLib::Resolve(const char* Symbol) const noexcept {
+  if (FHandle == nullptr || Symbol == nullptr) return nullptr;
+  return dlsym(FHandle, Symbol);
+}
+
+}  // namespace halvern::platform
