@@ -30,7 +30,10 @@ enum TVarType : uint16_t {
   varByRef = 0x4000,
 };
 
-// A small tagged value. Scalars live in the union (or behind Ref with varByRef); texts in Str / WStr.
+// A small tagged value. Scalars live in the union; texts in Str (varString) and WStr (varOleStr). With
+// varByRef added to a tag, VRef points at the caller's data instead: the scalar itself for the numeric,
+// date and Boolean tags, a std::u16string for varOleStr (a referenced varString is not supported and
+// converts to nothing). The referenced data must outlive the value.
 struct TVariant {
   uint16_t VType = varEmpty;
   union {
@@ -56,6 +59,49 @@ struct TVariant {
     TVariant V;
     V.VType = varString;
     V.Str = std::move(S);
+    return V;
+  }
+  static TVariant FromWide(std::u16string S) {
+    TVariant V;
+    V.VType = varOleStr;
+    V.WStr = std::move(S);
+    return V;
+  }
+  static TVariant FromInteger(int32_t I) {
+    TVariant V;
+    V.VType = varInteger;
+    V.VInteger = I;
+    return V;
+  }
+  static TVariant FromInt64(int64_t I) {
+    TVariant V;
+    V.VType = varInt64;
+    V.VInt64 = I;
+    return V;
+  }
+  static TVariant FromDouble(double D) {
+    TVariant V;
+    V.VType = varDouble;
+    V.VDouble = D;
+    return V;
+  }
+  static TVariant FromDate(double D) {
+    TVariant V;
+    V.VType = varDate;
+    V.VDate = D;
+    return V;
+  }
+  static TVariant FromBoolean(bool B) {
+    TVariant V;
+    V.VType = varBoolean;
+    V.VBoolean = B ? -1 : 0;
+    return V;
+  }
+  // Type is the tag of the referenced data, without varByRef.
+  static TVariant ByRef(uint16_t Type, const void* Data) {
+    TVariant V;
+    V.VType = static_cast<uint16_t>(Type | varByRef);
+    V.VRef = Data;
     return V;
   }
 };
