@@ -1,8 +1,154 @@
 #include "config/ExportConfig.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "cetext/CeTransPort.h"
+#include "config/ConfigTexts.h"
+
 namespace halvern {
 
-// Placeholder until the page exists: no page is made, so ConfigInit reports that it cannot create one.
-TComPtr<IConfigPageEx> CreateCeConfig(TCeTransPort*) { return {}; }
+std::string TrimControls(const std::string& Text) {
+  auto IsBlank = [](char C) { return static_cast<unsigned char>(C) <= 32; };
+  const auto First = std::find_if_not(Text.begin(), Text.end(), IsBlank);
+  const auto Last = std::find_if_not(Text.rbegin(), std::string::const_reverse_iterator(First), IsBlank);
+  return std::string(First, Last.base());
+}
+
+TCeConfig::TCeConfig(std::unique_ptr<TConfigView> View) : TCustomConfig(std::move(View)) {}
+
+void TCeConfig::LoadFrom(TCeTransPort* Port) {
+  FPortRef = Port ? TComPtr<ITransNode>(static_cast<ITransNode*>(Port)) : nullptr;
+  FPort = Port;
+  if (!Port) return;
+  View().SetFileText(Port->FFileName);
+  View().SetHasTitle(Port->FHasTitle);
+  View().ClearItems();
+  for (const std::string& Title : Port->FColumns) View().AddItem(Title);
+}
+
+void TCeConfig::SaveTo(TCeTransPort& Port) const {
+  Port.FFileName = TrimControls(View().GetFileText());
+  Port.FHasTitle = View().GetHasTitle();
+  Port.FColumns.clear();
+  const int Count = View().ItemCount();
+  for (int I = 0; I < Count; ++I) Port.FColumns.push_back(View().ItemCaption(I));
+}
+
+HRESULT HV_CALL TCeConfig::QueryInterface(const TGuid& Iid, void** Obj) {
+  if (Obj && Iid == IConfigPageEx::IID) {
+    *Obj = static_cast<IConfigPageEx*>(this);
+    AddRef();
+    return S_OK;
+  }
+  return TCustomConfig::QueryInterface(Iid, Obj);
+}
+
+bool HV_CALL TCeConfig::ShowPage(void* ParentWindow, uint8_t Flag) {
+  const bool Shown = TCustomConfig::ShowPage(ParentWindow, Flag);
+  if (Shown) SetSteps({0});
+  return Shown;
+}
+
+bool HV_CALL TCeConfig::CheckSucceed() {
+  // The column list is checked first: with both missing only the column message is shown.
+  if (View().ItemCount() == 0) {
+    View().ShowMessage(configtext::SNoColumns, configtext::SMessageCaption);
+    return false;
+  }
+  if (TrimControls(View().GetFileText()).empty()) {
+    View().ShowMessage(configtext::SNoFileName, configtext::SMessageCaption);
+    View().FocusFileEdit();
+    return false;
+  }
+  // Without a bound port there is nowhere to store the entries; that is no success.
+  if (!GetPortNode()) return false;
+  SaveTo(*FWorkPort);
+  return true;
+}
+
+void HV_CALL TCeConfig::UpdatePort() {
+  if (FPort) SaveTo(*FPort);
+}
+
+TComPtr<ITransNode> TCeConfig::GetPortNode() {
+  if (!FWorkRef && FPort) {
+    // A port of FPort's own class starts with that class's defaults; the copy then takes FPort's
+    // settings. It gets no event sink: whatever it reports is dropped.
+    TComPtr<ITransNode> Node = FPort->CreateSameClass();
+    auto* Work = dynamic_cast<TCeTransPort*>(Node.Get());
+    if (!Work) return {};
+    Node->Initialize(FPort->FKind);
+    Work->FFileName = FPort->FFileName;
+    Work->FHasTitle = FPort->FHasTitle;
+    Work->FColumns = FPort->FColumns;
+    FWorkRef = std::move(Node);
+    FWorkPort = Work;
+  }
+  return FWorkRef;
+}
+
+void TCeConfig::ShowStep(int32_t /*StepId*/) {
+  if (!FPort) return;
+  if (const TComPtr<ITransEvents>& Events = FPort->Events())
+    Events->ShowHint(configtext::SHintCaption, configtext::SHintText);
+}
+
+void TCeConfig::ButtonClicked(TConfigButton Button) {
+  switch (Button) {
+    case TConfigButton::Add: Button1Click(); break;
+    case TConfigButton::Delete: Button2Click(); break;
+    case TConfigButton::Up: Button3Click(); break;
+    case TConfigButton::Down: Button4Click(); break;
+  }
+}
+
+void TCeConfig::Button1Click() {
+  char Caption[32];
+  std::snprintf(Caption, sizeof Caption, configtext::SNewColumnFmt, View().ItemCount());
+  View().AddItem(Caption);
+}
+
+void TCeConfig::Button2Click() {
+  TConfigView& V = View();
+  const int P = V.SelectedIndex();
+  if (P < 0) return;
+  V.DeleteItem(P);
+  if (P < V.ItemCount())
+    V.SelectAndMarkItem(P);
+  else if (V.ItemCount() > 0)
+    V.SelectAndMarkItem(V.ItemCount() - 1);
+}
+
+void TCeConfig::Button3Click() {
+  TConfigView& V = View();
+  const int P = V.SelectedIndex();
+  if (P <= 0) return;
+  const std::string Caption = V.ItemCaption(P);
+  V.DeleteItem(P);
+  V.InsertItem(P - 1, Caption);
+  V.SelectAndMarkItem(P - 1);
+  V.FocusList();
+}
+
+void TCeConfig::Button4Click() {
+  TConfigView& V = View();
+  const int P = V.SelectedIndex();
+  if (P < 0) return;
+  const std::string Caption = V.ItemCaption(P);
+  V.DeleteItem(P);
+  // Counted after the deletion: the last item goes back to the end, so its order stays.
+  const int Target = std::min(P + 1, V.ItemCount());
+  V.InsertItem(Target, Caption);
+  V.SelectAndMarkItem(Target);
+  V.FocusList();
+}
+
+TComPtr<IConfigPageEx> CreateCeConfig(TCeTransPort* Port) {
+  if (!Port) return {};
+  TComPtr<IConfigPageEx> Page(new TCeConfig(CreateConfigView()));
+  static_cast<TCeConfig*>(Page.Get())->LoadFrom(Port);
+  return Page;
+}
 
 }  // namespace halvern

@@ -1,13 +1,63 @@
-// The device text engine's configuration page.
+// TCeConfig: the device text engine's configuration page, made by a port's CreateConfigPage for import
+// and export ports alike. It shows the port's ordered column titles, its device file name and its title
+// flag, and edits them on a working copy of the port.
+//
+// Ownership: the page holds a counted reference to the port it was made for (FPort) and to its working
+// copy (FWorkPort, made on first use) for its whole life; neither port refers back to the page. Entries
+// reach a port only through SaveTo: CheckSucceed stores them into the working copy once they are valid,
+// UpdatePort into FPort. Lives on the host's GUI thread.
 #pragma once
 
-#include "config/ConfigPage.h"
+#include <memory>
+#include <string>
+
+#include "config/FormConfigBase.h"
 
 namespace halvern {
 
 class TCeTransPort;
 
+class TCeConfig final : public TCustomConfig {
+ public:
+  explicit TCeConfig(std::unique_ptr<TConfigView> View);
+
+  // Binds the page to Port and shows its settings.
+  void LoadFrom(TCeTransPort* Port);
+  // Stores the entries into Port: the file name without surrounding blanks and control characters, the
+  // title flag, and the column titles in list order, unchanged.
+  void SaveTo(TCeTransPort& Port) const;
+
+  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override;
+  bool HV_CALL ShowPage(void* ParentWindow, uint8_t Flag) override;
+  bool HV_CALL CheckSucceed() override;
+  void HV_CALL UpdatePort() override;
+  // The working copy, made from FPort on first use; empty while no port is bound.
+  TComPtr<ITransNode> GetPortNode() override;
+
+  // The buttons: add, delete, move up, move down.
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void Button4Click();
+
+  TCeTransPort* Port() const { return FPort; }
+  TCeTransPort* WorkPort() const { return FWorkPort; }
+
+ protected:
+  void ShowStep(int32_t StepId) override;
+  void ButtonClicked(TConfigButton Button) override;
+
+ private:
+  TComPtr<ITransNode> FPortRef;
+  TCeTransPort* FPort = nullptr;
+  TComPtr<ITransNode> FWorkRef;
+  TCeTransPort* FWorkPort = nullptr;
+};
+
 // Creates a page bound to Port (LoadFrom done) and returns its IConfigPageEx; empty when none was made.
 TComPtr<IConfigPageEx> CreateCeConfig(TCeTransPort* Port);
+
+// Text without leading and trailing characters of codes 0 to 32.
+std::string TrimControls(const std::string& Text);
 
 }  // namespace halvern

@@ -1,0 +1,103 @@
+#include "config/FormConfigBase.h"
+
+#include <utility>
+
+#include "engine/HandleRegistry.h"
+
+namespace halvern {
+
+TCustomConfig::TCustomConfig(std::unique_ptr<TConfigView> View) : FView(std::move(View)) {
+  FView->SetListener(this);
+}
+
+TCustomConfig::~TCustomConfig() {
+  // The view may still have a window whose messages would reach this page.
+  FView->DetachFromParent();
+  FView->SetListener(nullptr);
+}
+
+HRESULT HV_CALL TCustomConfig::QueryInterface(const TGuid& Iid, void** Obj) {
+  if (!Obj) return E_NOINTERFACE;
+  if (Iid == IInterface::IID || Iid == IConfigPage::IID) {
+    *Obj = static_cast<IConfigPage*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *Obj = nullptr;
+  return E_NOINTERFACE;
+}
+
+int32_t HV_CALL TCustomConfig::AddRef() {
+  return ++FRefCount;
+}
+
+int32_t HV_CALL TCustomConfig::Release() {
+  const int32_t Count = --FRefCount;
+  if (Count == 0) delete this;
+  return Count;
+}
+
+bool HV_CALL TCustomConfig::ShowPage(void* ParentWindow, uint8_t Flag) {
+  FFlag = Flag;
+  FView->AttachToParent(ParentWindow);
+  // Registered once however often the page is shown, so one HidePage always takes the handle away.
+  if (!FRegisteredNode) {
+    if (TComPtr<ITransNode> Node = GetPortNode()) {
+      GetHandleRegistry().Add(Node.Get(), THandleKind::Port);
+      FRegisteredNode = std::move(Node);
+    }
+  }
+  return true;
+}
+
+void HV_CALL TCustomConfig::HidePage() {
+  if (TComPtr<ITransNode> Node = std::exchange(FRegisteredNode, nullptr))
+    GetHandleRegistry().RemoveObject(Node.Get());
+  FView->DetachFromParent();
+}
+
+bool HV_CALL TCustomConfig::IsBOF() {
+  return FStepIndex == 0;
+}
+
+bool HV_CALL TCustomConfig::IsEOF() {
+  return FStepIndex == static_cast<int32_t>(FSteps.size()) - 1;
+}
+
+void TCustomConfig::GoTo(int32_t Index) {
+  if (Index < 0 || Index >= static_cast<int32_t>(FSteps.size())) return;
+  FStepIndex = Index;
+  ShowStep(FSteps[static_cast<size_t>(Index)]);
+}
+
+void HV_CALL TCustomConfig::First() {
+  GoTo(0);
+}
+
+void HV_CALL TCustomConfig::Last() {
+  GoTo(static_cast<int32_t>(FSteps.size()) - 1);
+}
+
+void HV_CALL TCustomConfig::Next() {
+  GoTo(FStepIndex + 1);
+}
+
+void HV_CALL TCustomConfig::Previous() {
+  GoTo(FStepIndex - 1);
+}
+
+void HV_CALL TCustomConfig::GetWorkPort(ITransPort** Port) {
+  if (!Port) return;
+  *Port = nullptr;
+  if (TComPtr<ITransNode> Node = GetPortNode()) Node->GetPort(Port);
+}
+
+TComPtr<ITransNode> TCustomConfig::GetPortNode() {
+  return {};
+}
+
+bool TCustomConfig::CloseQuery() {
+  return FRefCount.load() == 0;
+}
+
+}  // namespace halvern

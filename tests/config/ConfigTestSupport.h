@@ -1,0 +1,142 @@
+// Test doubles for the configuration page: a port derived from TCeTransPort that counts its live
+// instances, an event sink that records hints, and a page on a headless view whose message boxes are
+// recorded instead of shown.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cetext/CeTransPort.h"
+#include "config/ExportConfig.h"
+#include "config/HeadlessConfigView.h"
+
+namespace halvern::test {
+
+inline const std::vector<std::string> kImportTitles = {"\xB1\xE0\xBA\xC5",                  // 编号
+                                                       "\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE",  // 盘点标志
+                                                       "\xB1\xB8\xD7\xA2"};                 // 备注
+
+class TFakePort final : public TCeTransPort {
+ public:
+  static inline int Live = 0;
+
+  // A new port holding Defaults, as a factory would hand it out (one reference).
+  static TComPtr<ITransNode> Make(std::vector<std::string> Defaults = kImportTitles, int32_t Kind = 1);
+  static TFakePort* Of(const TComPtr<ITransNode>& Node) { return dynamic_cast<TFakePort*>(Node.Get()); }
+
+  std::vector<std::string> FDefaults;
+  int32_t FInitializeCalls = 0;
+
+  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override;
+  int32_t HV_CALL AddRef() override { return ++FCount; }
+  int32_t HV_CALL Release() override {
+    const int32_t Count = --FCount;
+    if (Count == 0) delete this;
+    return Count;
+  }
+
+  std::string HV_CALL GetName() override { return "fake"; }
+  int32_t HV_CALL GetKind() override { return FKind; }
+  void HV_CALL GetPort(ITransPort** Port) override {
+    *Port = static_cast<ITransPort*>(this);
+    AddRef();
+  }
+  void HV_CALL SetEvents(ITransEvents* Events) override { FEvents = TComPtr<ITransEvents>(Events); }
+  bool HV_CALL Initialize(int32_t Kind) override {
+    ++FInitializeCalls;
+    FKind = Kind;
+    return true;
+  }
+  bool HV_CALL IsReady() override { return FKind == 1 || FKind == 2; }
+  void HV_CALL Close() override {}
+  bool HV_CALL CreateConfigPage(IConfigPageEx** Page) override {
+    *Page = CreateCeConfig(this).Detach();
+    return *Page != nullptr;
+  }
+  std::string HV_CALL GetOptions() override { return {}; }
+  int32_t HV_CALL SetOptions(const std::string&) override { return 0; }
+  bool HV_CALL HasConfigPage() override { return true; }
+
+  int32_t HV_CALL GetFieldCount() override { return static_cast<int32_t>(FColumns.size()); }
+  void HV_CALL FindField(const std::string&, ITransField** Field) override { *Field = nullptr; }
+  void HV_CALL GetField(int32_t, ITransField** Field) override { *Field = nullptr; }
+
+  TObject* HV_CALL GetObject() override { return this; }
+
+  TComPtr<ITransNode> CreateSameClass() const override { return Make(FDefaults, 0); }
+
+ private:
+  TFakePort() { ++Live; }
+  ~TFakePort() override { --Live; }
+
+  std::atomic<int32_t> FCount{0};
+};
+
+class TRecordingEvents final : public ITransEvents {
+ public:
+  struct THint {
+    std::string Caption, Text;
+  };
+  std::vector<THint> Hints;
+
+  static TComPtr<TRecordingEvents> Make() { return TComPtr<TRecordingEvents>(new TRecordingEvents); }
+
+  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
+    if (Iid == IInterface::IID || Iid == ITransEvents::IID) {
+      *Obj = static_cast<ITransEvents*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *Obj = nullptr;
+    return E_NOINTERFACE;
+  }
+  int32_t HV_CALL AddRef() override { return ++FCount; }
+  int32_t HV_CALL Release() override {
+    const int32_t Count = --FCount;
+    if (Count == 0) delete this;
+    return Count;
+  }
+  void HV_CALL LogMessage(int32_t, const std::string&) override {}
+  void HV_CALL ShowHint(const std::string& Caption, const std::string& Text) override {
+    Hints.push_back({Caption, Text});
+  }
+  void HV_CALL SignalEvent(int32_t, int32_t, int32_t) override {}
+
+ private:
+  TRecordingEvents() = default;
+  ~TRecordingEvents() = default;
+  int32_t FCount = 0;
+};
+
+struct TShown {
+  std::string Text, Caption;
+};
+
+// A page for Port on a headless view; the view's message boxes land in Shown. The page holds one
+// reference, the one CreateConfigPage would hand out.
+struct TPageFixture {
+  std::shared_ptr<std::vector<TShown>> Shown = std::make_shared<std::vector<TShown>>();
+  THeadlessConfigView* View = nullptr;
+  TCeConfig* Page = nullptr;
+  TComPtr<IConfigPageEx> Ref;
+
+  explicit TPageFixture(TCeTransPort* Port) {
+    auto Sink = [S = Shown](const std::string& Text, const std::string& Caption) {
+      S->push_back({Text, Caption});
+    };
+    auto OwnedView = std::make_unique<THeadlessConfigView>(Sink);
+    View = OwnedView.get();
+    Page = new TCeConfig(std::move(OwnedView));
+    Ref = TComPtr<IConfigPageEx>(Page);
+    Page->LoadFrom(Port);
+  }
+
+  std::vector<std::string> Items() const {
+    std::vector<std::string> R;
+    for (int I = 0; I < View->ItemCount(); ++I) R.push_back(View->ItemCaption(I));
+    return R;
+  }
+};
+
+}  // namespace halvern::test
