@@ -1,1 +1,57 @@
-// placeholder
+// The library's main block: binds the export glue to the device text engine when the library is loaded
+// (the two port factories, the engine's name, description and type) and lets go of what is still
+// registered when it is unloaded.
+//
+// Unload: the registry gives up its references without closing the ports, so an export port the host
+// never finished does not write its file, and the identity texts are cleared. On Linux that happens when
+// the library is unloaded (or the process ends). On Windows only at FreeLibrary: at process termination
+// other threads are already gone and their objects may be half-used, so nothing is touched.
+#include "halvern.h"
+#include "cetext/CeFactories.h"
+#include "engine/EngineState.h"
+#include "engine/HandleRegistry.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace halvern {
+namespace {
+
+void ReleaseAtUnload() noexcept {
+  ReleaseHandleRegistry();
+  ClearEngineIdentity();
+}
+
+struct TLibraryMain {
+  TLibraryMain() {
+    TEngineIdentity Id;
+    Id.Name = "WinCe\xC9\xE8\xB1\xB8\xCE\xC4\xB1\xBE\xB8\xF1\xCA\xBD";  // WinCe设备文本格式
+    // Win Ce设备盘点数据文本格式导入导出
+    Id.Description =
+        "Win Ce\xC9\xE8\xB1\xB8\xC5\xCC\xB5\xE3\xCA\xFD\xBE\xDD\xCE\xC4\xB1\xBE\xB8\xF1\xCA\xBD"
+        "\xB5\xBC\xC8\xEB\xB5\xBC\xB3\xF6";
+    Id.TypeNumber = ENGINE_TYPE_CE_TEXT;
+    Id.ImportPortFactory = &CreateImportPort;
+    Id.ExportPortFactory = &CreateExportPort;
+    SetEngineIdentity(std::move(Id));
+  }
+#ifndef _WIN32
+  ~TLibraryMain() {
+    ReleaseAtUnload();
+  }
+#endif
+};
+
+const TLibraryMain LibraryMain;
+
+}  // namespace
+}  // namespace halvern
+
+#ifdef _WIN32
+// Light work only: the loader lock is held.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
+  if (Reason == DLL_PROCESS_DETACH && Reserved == nullptr) halvern::ReleaseAtUnload();
+  return TRUE;
+}
+#endif

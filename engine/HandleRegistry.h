@@ -1,13 +1,16 @@
 // The library's one handle registry: the host holds 32-bit handles, never objects.
 //
 // Each entry holds one counted reference to a port (its ITransNode), a configuration page (its
-// IConfigPageEx) or a page's working port. Handles are tokens issued here, never 0 for a live entry and
-// not reissued until the counter wraps, so a stale handle does not silently reach a later port.
-// Resolving costs the same however many handles are live. One lock serialises every operation; the
-// registry is created on first use and released at unload.
+// IConfigPageEx) or a page's working port (its ITransNode); callers pass those interface pointers, so the
+// same object always arrives as the same pointer. Handles are tokens issued here, never 0 for a live entry
+// and not reissued until the counter wraps (then 0 and live values are skipped), so a stale handle does
+// not silently reach a later port. Resolving costs the same however many handles are live. One lock
+// serialises every operation; references are given up outside it, so a destructor that unregisters
+// something else cannot deadlock. The library's registry is created on first use and released at unload.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "transport/TransBase.h"
 
@@ -20,20 +23,31 @@ class THandleRegistry {
  public:
   virtual ~THandleRegistry() = default;
 
-  // Adds one entry holding a new reference to Obj and returns its handle. Adding an object that is
-  // already registered adds another entry under the same handle (removal takes one entry at a time).
+  // Adds one entry holding a new reference to Obj and returns its handle (0 only for a null Obj).
+  // Adding an object already registered as that kind adds another entry under the same handle: it stays
+  // live until removed as often as it was added.
   virtual uint32_t Add(IInterface* Obj, THandleKind Kind) = 0;
-  // Removes the first entry with this handle value; false when none is registered.
+  // Removes one entry with this handle value; false when none is registered.
   virtual bool Remove(uint32_t Handle) = 0;
-  // Removes the first entry of this object; false when it is not registered.
-  virtual bool RemoveObject(IInterface* Obj) = 0;
+  // Removes one entry of this object and kind; false when it is not registered.
+  virtual bool RemoveObject(IInterface* Obj, THandleKind Kind = THandleKind::Port) = 0;
   // A counted reference to the registered object when Handle is live and of that kind; else empty.
   virtual TComPtr<IInterface> Resolve(uint32_t Handle, THandleKind Kind) = 0;
-  // The handle under which Obj is registered, or 0.
-  virtual uint32_t HandleOf(IInterface* Obj) = 0;
+  // The handle under which Obj is registered as that kind, or 0.
+  virtual uint32_t HandleOf(IInterface* Obj, THandleKind Kind = THandleKind::Port) = 0;
+  // Number of live handles.
+  virtual size_t Count() = 0;
+  // Gives up every reference without closing anything; the registry stays usable.
+  virtual void Clear() = 0;
 };
 
-// Creates the registry on first use (thread-safe).
+// A registry of its own (tests); FirstToken is the first handle value it tries to issue.
+std::unique_ptr<THandleRegistry> CreateHandleRegistry(uint32_t FirstToken = 1);
+
+// The library's registry, created on first use (thread-safe).
 THandleRegistry& GetHandleRegistry();
+
+// At unload: the library's registry gives up its references (ports are not closed).
+void ReleaseHandleRegistry() noexcept;
 
 }  // namespace halvern

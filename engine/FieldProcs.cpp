@@ -1,0 +1,355 @@
+#include "engine/FieldProcs.h"
+
+#include <cstring>
+#include <string>
+#include <type_traits>
+
+#include "engine/LibEnginePort.h"
+#include "engine/TextOut.h"
+#include "transport/DateTime.h"
+#include "transport/TransValues.h"
+
+namespace halvern {
+
+static_assert(sizeof(HV_GUID) == sizeof(TGuid));
+static_assert(sizeof(HV_SYSTEMTIME) == sizeof(TDateTimeParts));
+
+namespace {
+
+// The column Index of an import port as a reader; empty when any step yields nothing.
+TComPtr<IFieldReader> ResolveReaderField(uint32_t Handle, int32_t Index) {
+  TComPtr<ITransField> Field;
+  if (TComPtr<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle)) Reader->GetField(Index, Field.Put());
+  return Field.Query<IFieldReader>();
+}
+
+TComPtr<IFieldWriter> ResolveWriterField(uint32_t Handle, int32_t Index) {
+  TComPtr<ITransField> Field;
+  if (TComPtr<IDataWriter> Writer = ResolvePortAs<IDataWriter>(Handle)) Writer->GetField(Index, Field.Put());
+  return Field.Query<IFieldWriter>();
+}
+
+// The reader of a column that holds a value; empty for no column or a null value.
+TComPtr<IFieldReader> ResolveValue(uint32_t Handle, int32_t Index) {
+  TComPtr<IFieldReader> Field = ResolveReaderField(Handle, Index);
+  if (Field && Field->IsNull()) return {};
+  return Field;
+}
+
+// Bytes the host passed with their length; empty for a length of 0 or less.
+std::string HostText(const char* Text, int32_t Length) {
+  return Length > 0 ? std::string(Text, static_cast<size_t>(Length)) : std::string();
+}
+
+void ZeroOut(void* Out, size_t Size) noexcept {
+  if (Out) std::memset(Out, 0, Size);
+}
+
+// ---- read procedures ----
+
+int32_t HV_STDCALL ReadTextValue(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) {
+  try {
+    // No null test: a null column reads as whatever text it holds.
+    TComPtr<IFieldReader> Field = ResolveReaderField(Handle, Index);
+    if (!Field || !Size) return 0;
+    return TextOut(Field->GetAsString(), Buffer, Size);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t HV_STDCALL ReadIntegerValue(uint32_t Handle, int32_t Index) {
+  try {
+    TComPtr<IFieldReader> Field = ResolveValue(Handle, Index);
+    if (!Field) return 0;
+    // By the column's own type, whatever type the host asked for.
+    switch (Field->GetFieldType()) {
+      case ftByte: return Field->GetAsByte();
+      case ftWord: return Field->GetAsWord();
+      case ftLongWord: return static_cast<int32_t>(Field->GetAsLongWord());
+      case ftShortInt: return Field->GetAsShortInt();
+      case ftSmallInt: return Field->GetAsSmallInt();
+      case ftInteger: return Field->GetAsInteger();
+      case ftBoolean: return Field->GetAsBoolean() ? 1 : 0;
+      default: return 0;
+    }
+  } catch (...) {
+    return 0;
+  }
+}
+
+int64_t HV_STDCALL ReadInt64Value(uint32_t Handle, int32_t Index) {
+  try {
+    TComPtr<IFieldReader> Field = ResolveValue(Handle, Index);
+    return Field ? Field->GetAsInt64() : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+float HV_STDCALL ReadSingleValue(uint32_t Handle, int32_t Index) {
+  try {
+    TComPtr<IFieldReader> Field = ResolveValue(Handle, Index);
+    return Field ? Field->GetAsSingle() : 0.0f;
+  } catch (...) {
+    return 0.0f;
+  }
+}
+
+double HV_STDCALL ReadDoubleValue(uint32_t Handle, int32_t Index) {
+  try {
+    TComPtr<IFieldReader> Field = ResolveValue(Handle, Index);
+    return Field ? Field->GetAsDouble() : 0.0;
+  } catch (...) {
+    return 0.0;
+  }
+}
+
+int32_t HV_STDCALL ReadValueText(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) {
+  try {
+    TComPtr<IFieldReader> Field = ResolveValue(Handle, Index);
+    if (!Field || !Size) return 0;
+    return TextOut(FieldValueToText(Field.Get()), Buffer, Size);
+  } catch (...) {
+    return 0;
+  }
+}
+
+void HV_STDCALL ReadGuidValue(HV_GUID* Out, uint32_t Handle, int32_t Index) {
+  if (!Out) return;
+  try {
+    TGuid Value{};
+    if (TComPtr<IFieldReader> Field = ResolveValue(Handle, Index)) Field->GetAsGuid(Value);
+    std::memcpy(Out, &Value, sizeof Value);
+  } catch (...) {
+    ZeroOut(Out, sizeof *Out);
+  }
+}
+
+void HV_STDCALL ReadDateTimeValue(HV_SYSTEMTIME* Out, uint32_t Handle, int32_t Index) {
+  if (!Out) return;
+  try {
+    // A value that names no day of the years 1 to 9999 reads as the zeroed record, like an empty one.
+    TDateTimeParts Parts;
+    if (TComPtr<IFieldReader> Field = ResolveValue(Handle, Index))
+      TryDecodeDateTime(Field->GetAsDateTime(), Parts);
+    HV_SYSTEMTIME Record{Parts.Year, Parts.Month,  Parts.DayOfWeek, Parts.Day,
+                         Parts.Hour, Parts.Minute, Parts.Second,    Parts.MilliSecond};
+    *Out = Record;
+  } catch (...) {
+    ZeroOut(Out, sizeof *Out);
+  }
+}
+
+int32_t HV_STDCALL ReadWideTextValue(uint32_t Handle, int32_t Index, uint16_t* Buffer, int32_t* Size) {
+  try {
+    TComPtr<IFieldReader> Field = ResolveReaderField(Handle, Index);
+    if (!Field || !Size) return 0;
+    return WideTextOut(Field->GetAsWideString(), Buffer, Size);
+  } catch (...) {
+    return 0;
+  }
+}
+
+// Blob values are not offered; the five-argument shape keeps the host's stack balanced.
+int32_t HV_STDCALL ReadBlobValue(int32_t, int32_t, int32_t, int32_t, int32_t* Size) {
+  if (Size) *Size = -1;
+  return 0;
+}
+
+// ---- write procedures ----
+
+void HV_STDCALL WriteTextValue(uint32_t Handle, int32_t Index, const char* Text, int32_t Length) {
+  try {
+    if (!Text) return;
+    if (TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index))
+      Field->SetAsString(HostText(Text, Length));
+  } catch (...) {
+  }
+}
+
+void HV_STDCALL WriteIntegerValue(uint32_t Handle, int32_t Index, int32_t Value) {
+  try {
+    TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index);
+    if (!Field) return;
+    // By the column's own type: a text column ignores integers. Narrow types keep the low bits.
+    switch (Field->GetFieldType()) {
+      case ftByte: Field->SetAsByte(static_cast<uint8_t>(Value)); break;
+      case ftWord: Field->SetAsWord(static_cast<uint16_t>(Value)); break;
+      case ftLongWord: Field->SetAsLongWord(static_cast<uint32_t>(Value)); break;
+      case ftShortInt: Field->SetAsShortInt(static_cast<int8_t>(Value)); break;
+      case ftSmallInt: Field->SetAsSmallInt(static_cast<int16_t>(Value)); break;
+      case ftInteger: Field->SetAsInteger(Value); break;
+      case ftBoolean: Field->SetAsBoolean(static_cast<uint8_t>(Value) != 0); break;
+      default: break;
+    }
+  } catch (...) {
+  }
+}
+
+void HV_STDCALL WriteInt64Value(uint32_t Handle, int32_t Index, int64_t Value) {
+  try {
+    if (TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index)) Field->SetAsInt64(Value);
+  } catch (...) {
+  }
+}
+
+void HV_STDCALL WriteSingleValue(uint32_t Handle, int32_t Index, float Value) {
+  try {
+    if (TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index)) Field->SetAsSingle(Value);
+  } catch (...) {
+  }
+}
+
+void HV_STDCALL WriteDoubleValue(uint32_t Handle, int32_t Index, double Value) {
+  try {
+    if (TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index)) Field->SetAsDouble(Value);
+  } catch (...) {
+  }
+}
+
+int32_t HV_STDCALL WriteValueText(uint32_t Handle, int32_t Index, const char* Text, int32_t* Length) {
+  try {
+    if (!Length || (!Text && *Length > 0)) return 0;
+    TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index);
+    if (!Field) return 0;
+    // Converts to the column's own type, or stores nothing when the text does not convert. A GUID text
+    // in the wrong form raises; it too stores nothing and gives the neutral answer.
+    AssignFieldValue(Field.Get(), TVariant::FromString(HostText(Text, *Length)));
+    return -1;
+  } catch (...) {
+    return 0;
+  }
+}
+
+void HV_STDCALL WriteGuidValue(uint32_t Handle, int32_t Index, const HV_GUID* Value) {
+  try {
+    if (!Value) return;
+    TGuid G;
+    std::memcpy(&G, Value, sizeof G);
+    if (TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index)) Field->SetAsGuid(G);
+  } catch (...) {
+  }
+}
+
+void HV_STDCALL WriteDateTimeValue(uint32_t Handle, int32_t Index, const HV_SYSTEMTIME* Value) {
+  try {
+    if (!Value) return;
+    // The day of week is not read. A record that names no valid moment stores nothing.
+    const TDateTimeParts Parts{Value->wYear,   Value->wMonth,       0,
+                               Value->wDay,    Value->wHour,        Value->wMinute,
+                               Value->wSecond, Value->wMilliseconds};
+    TDateTime DateTime;
+    if (!TryPartsToDateTime(Parts, DateTime)) return;
+    if (TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index)) Field->SetAsDateTime(DateTime);
+  } catch (...) {
+  }
+}
+
+int32_t HV_STDCALL WriteWideTextValue(uint32_t Handle, int32_t Index, const uint16_t* Buffer, int32_t* Size) {
+  try {
+    if (!Size || (!Buffer && *Size > 1)) return 0;
+    TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index);
+    if (!Field) return 0;
+    // Whole units only: an odd last byte is dropped.
+    std::u16string Text(*Size > 1 ? static_cast<size_t>(*Size / 2) : 0, u'\0');
+    if (!Text.empty()) std::memcpy(Text.data(), Buffer, Text.size() * 2);
+    Field->SetAsWideString(Text);
+    return -1;
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t HV_STDCALL WriteBlobValue(int32_t, int32_t, int32_t, int32_t, int32_t) {
+  return 0;
+}
+
+// The public procedure types and these definitions must not drift apart.
+static_assert(std::is_same_v<decltype(&ReadTextValue), HV_READ_TEXT_PROC>);
+static_assert(std::is_same_v<decltype(&ReadIntegerValue), HV_READ_INTEGER_PROC>);
+static_assert(std::is_same_v<decltype(&ReadInt64Value), HV_READ_INT64_PROC>);
+static_assert(std::is_same_v<decltype(&ReadSingleValue), HV_READ_SINGLE_PROC>);
+static_assert(std::is_same_v<decltype(&ReadDoubleValue), HV_READ_DOUBLE_PROC>);
+static_assert(std::is_same_v<decltype(&ReadValueText), HV_READ_TEXT_PROC>);
+static_assert(std::is_same_v<decltype(&ReadGuidValue), HV_READ_GUID_PROC>);
+static_assert(std::is_same_v<decltype(&ReadDateTimeValue), HV_READ_DATETIME_PROC>);
+static_assert(std::is_same_v<decltype(&ReadWideTextValue), HV_READ_WIDETEXT_PROC>);
+static_assert(std::is_same_v<decltype(&ReadBlobValue), HV_READ_BLOB_PROC>);
+static_assert(std::is_same_v<decltype(&WriteTextValue), HV_WRITE_TEXT_PROC>);
+static_assert(std::is_same_v<decltype(&WriteIntegerValue), HV_WRITE_INTEGER_PROC>);
+static_assert(std::is_same_v<decltype(&WriteInt64Value), HV_WRITE_INT64_PROC>);
+static_assert(std::is_same_v<decltype(&WriteSingleValue), HV_WRITE_SINGLE_PROC>);
+static_assert(std::is_same_v<decltype(&WriteDoubleValue), HV_WRITE_DOUBLE_PROC>);
+static_assert(std::is_same_v<decltype(&WriteValueText), HV_WRITE_VALUE_TEXT_PROC>);
+static_assert(std::is_same_v<decltype(&WriteGuidValue), HV_WRITE_GUID_PROC>);
+static_assert(std::is_same_v<decltype(&WriteDateTimeValue), HV_WRITE_DATETIME_PROC>);
+static_assert(std::is_same_v<decltype(&WriteWideTextValue), HV_WRITE_WIDETEXT_PROC>);
+static_assert(std::is_same_v<decltype(&WriteBlobValue), HV_WRITE_BLOB_PROC>);
+
+template <class TProc>
+HV_PROC AsProc(TProc Proc) noexcept {
+  return reinterpret_cast<HV_PROC>(Proc);
+}
+
+HV_PROC ReadProc(int32_t FieldType) noexcept {
+  switch (FieldType) {
+    case ftUnknown:
+    case ftString: return AsProc(&ReadTextValue);
+    case ftByte:
+    case ftWord:
+    case ftLongWord:
+    case ftShortInt:
+    case ftSmallInt:
+    case ftInteger:
+    case ftBoolean: return AsProc(&ReadIntegerValue);
+    case ftInt64: return AsProc(&ReadInt64Value);
+    case ftSingle: return AsProc(&ReadSingleValue);
+    case ftDouble: return AsProc(&ReadDoubleValue);
+    case ftExtended: return AsProc(&ReadValueText);
+    case ftGuid: return AsProc(&ReadGuidValue);
+    case ftTime:
+    case ftDate:
+    case ftDateTime: return AsProc(&ReadDateTimeValue);
+    case ftWideString: return AsProc(&ReadWideTextValue);
+    case ftBlob: return AsProc(&ReadBlobValue);
+    default: return nullptr;
+  }
+}
+
+HV_PROC WriteProc(int32_t FieldType) noexcept {
+  switch (FieldType) {
+    case ftUnknown:
+    case ftString: return AsProc(&WriteTextValue);
+    case ftByte:
+    case ftWord:
+    case ftLongWord:
+    case ftShortInt:
+    case ftSmallInt:
+    case ftInteger:
+    case ftBoolean: return AsProc(&WriteIntegerValue);
+    case ftInt64: return AsProc(&WriteInt64Value);
+    case ftSingle: return AsProc(&WriteSingleValue);
+    case ftDouble: return AsProc(&WriteDoubleValue);
+    case ftExtended: return AsProc(&WriteValueText);
+    case ftGuid: return AsProc(&WriteGuidValue);
+    case ftTime:
+    case ftDate:
+    case ftDateTime: return AsProc(&WriteDateTimeValue);
+    case ftWideString: return AsProc(&WriteWideTextValue);
+    case ftBlob: return AsProc(&WriteBlobValue);
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+HV_PROC FieldValueProc(int32_t Direction, int32_t FieldType) noexcept {
+  switch (Direction) {
+    case FIELD_DIR_READ: return ReadProc(FieldType);
+    case FIELD_DIR_WRITE: return WriteProc(FieldType);
+    default: return nullptr;
+  }
+}
+
+}  // namespace halvern

@@ -1,0 +1,156 @@
+// Engine identity, port lifetime, options, record walking and the event export.
+#include "engine/LibEnginePort.h"
+
+#include "engine/EngineState.h"
+#include "engine/HandleRegistry.h"
+#include "engine/LibTransLogAdapter.h"
+#include "engine/TextOut.h"
+
+namespace halvern {
+
+TComPtr<ITransNode> ResolvePort(uint32_t Handle) {
+  return GetHandleRegistry().Resolve(Handle, THandleKind::Port).Query<ITransNode>();
+}
+
+TComPtr<IConfigPageEx> ResolvePage(uint32_t Handle) {
+  return GetHandleRegistry().Resolve(Handle, THandleKind::Page).Query<IConfigPageEx>();
+}
+
+TComPtr<ITransPort> ResolveTransPort(uint32_t Handle) {
+  TComPtr<ITransPort> Port;
+  if (TComPtr<ITransNode> Node = ResolvePort(Handle)) Node->GetPort(Port.Put());
+  return Port;
+}
+
+namespace exports {
+
+int32_t EngineInit(int32_t PortType, uint32_t* Handle) noexcept {
+  try {
+    const TEngineIdentity& Id = EngineIdentity();
+    TPortFactory Factory = nullptr;
+    switch (PortType) {
+      case ENGINE_PORT_IMPORT: Factory = Id.ImportPortFactory; break;
+      case ENGINE_PORT_EXPORT: Factory = Id.ExportPortFactory; break;
+      default: return ENGINE_ERR_TYPE;
+    }
+    // Without a place for the handle the port could never be reached: make none.
+    if (!Factory || !Handle) return ENGINE_ERR_CREATE;
+    TComPtr<ITransNode> Port = Factory();
+    if (!Port) return ENGINE_ERR_CREATE;
+    Port->SetEvents(TLibTransLogAdapter::Create().Get());
+    *Handle = GetHandleRegistry().Add(Port.Get(), THandleKind::Port);
+    return ENGINE_OK;
+  } catch (...) {
+    return ENGINE_ERR_CREATE;
+  }
+}
+
+void EngineFina(uint32_t Handle) noexcept {
+  try {
+    TComPtr<ITransNode> Port = ResolvePort(Handle);
+    if (!Port) return;
+    try {
+      Port->Close();
+    } catch (...) {
+      // The host treats the handle as finished whatever Close did; keeping it registered would only
+      // keep the port alive until unload.
+    }
+    GetHandleRegistry().Remove(Handle);
+  } catch (...) {
+  }
+}
+
+int32_t EngineGetType() noexcept {
+  return EngineIdentity().TypeNumber;
+}
+
+int32_t EngineGetName(char* Buffer, int32_t* Size) noexcept {
+  return TextOut(EngineIdentity().Name, Buffer, Size);
+}
+
+int32_t EngineDiscription(char* Buffer, int32_t* Size) noexcept {
+  return TextOut(EngineIdentity().Description, Buffer, Size);
+}
+
+void EngineSetEvent(uint32_t Handle, void* UserData, int32_t EventKind, HV_PROC Callback) noexcept {
+  try {
+    // The port answers for ITransEvents with the sink it stores; only the engine's own adapter is
+    // changed, never a sink of another kind.
+    TComPtr<ITransEvents> Events = ResolvePort(Handle).Query<ITransEvents>();
+    TComPtr<ITransObject> Obj = Events.Query<ITransObject>();
+    if (!Obj) return;
+    if (auto* Adapter = dynamic_cast<TLibTransLogAdapter*>(Obj->GetObject()))
+      Adapter->SetCallback(UserData, EventKind, Callback);
+  } catch (...) {
+  }
+}
+
+int32_t EngineGetOptions(uint32_t Handle, char* Buffer, int32_t* Size) noexcept {
+  try {
+    TComPtr<ITransNode> Port = ResolvePort(Handle);
+    if (!Port || !Size) return 0;
+    return TextOut(Port->GetOptions(), Buffer, Size);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t EngineSetOptions(uint32_t Handle, const char* Options) noexcept {
+  try {
+    TComPtr<ITransNode> Port = ResolvePort(Handle);
+    if (!Port) return ENGINE_ERR_HANDLE;
+    return Port->SetOptions(Options ? std::string(Options) : std::string());
+  } catch (...) {
+    return ENGINE_ERR_HANDLE;
+  }
+}
+
+void MoveFirst(uint32_t Handle) noexcept {
+  try {
+    if (TComPtr<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle)) Reader->MoveFirst();
+  } catch (...) {
+  }
+}
+
+void MoveNext(uint32_t Handle) noexcept {
+  try {
+    if (TComPtr<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle)) Reader->MoveNext();
+  } catch (...) {
+  }
+}
+
+int32_t IsEof(uint32_t Handle) noexcept {
+  try {
+    TComPtr<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle);
+    if (!Reader) return -1;
+    return Reader->IsEof() ? 1 : 0;
+  } catch (...) {
+    return -1;
+  }
+}
+
+int32_t DataCount(uint32_t Handle) noexcept {
+  try {
+    TComPtr<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle);
+    return Reader ? Reader->GetRecordCount() : -1;
+  } catch (...) {
+    return -1;
+  }
+}
+
+void Append(uint32_t Handle) noexcept {
+  try {
+    if (TComPtr<IDataWriter> Writer = ResolvePortAs<IDataWriter>(Handle)) Writer->Append();
+  } catch (...) {
+  }
+}
+
+void Post(uint32_t Handle) noexcept {
+  try {
+    if (TComPtr<IDataWriter> Writer = ResolvePortAs<IDataWriter>(Handle)) Writer->Post();
+  } catch (...) {
+  }
+}
+
+}  // namespace exports
+}  // namespace halvern

@@ -1,0 +1,36 @@
+// The export glue: turning a host's handle into the port or page it names, and the bodies of the 34
+// exports. The bodies know only the transport interfaces, never a port class; each resolves its handle,
+// holds a counted reference for the whole call (so EngineFina from another thread cannot destroy the
+// object underneath it), acts, and turns every error into its neutral answer: nothing unwinds into the
+// host. engine/Exports.cpp gives them their C names.
+//
+// Thread-safety: as the registry's; calls on one port are not serialized.
+#pragma once
+
+#include "config/ConfigPage.h"
+#include "halvern.h"
+#include "transport/TransDefine.h"
+
+namespace halvern {
+
+// The port or page under Handle, counted; empty when Handle is not live or names the other kind.
+TComPtr<ITransNode> ResolvePort(uint32_t Handle);
+TComPtr<IConfigPageEx> ResolvePage(uint32_t Handle);
+// The port's column access (through GetPort), or empty.
+TComPtr<ITransPort> ResolveTransPort(uint32_t Handle);
+
+// The port's direction interface (IDataReader or IDataWriter), or empty.
+template <class T>
+TComPtr<T> ResolvePortAs(uint32_t Handle) {
+  return ResolveTransPort(Handle).template Query<T>();
+}
+
+namespace exports {
+
+// Same names, arguments and results as the C exports (declared in halvern.h); all noexcept.
+#define HV_DECLARE_BODY(Ret, Name, Params) Ret Name Params noexcept;
+HV_EXPORT_LIST(HV_DECLARE_BODY)
+#undef HV_DECLARE_BODY
+
+}  // namespace exports
+}  // namespace halvern
