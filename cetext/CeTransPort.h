@@ -2,9 +2,10 @@
 // settings (device file path, title flag, ordered column titles), turns them into the options text and
 // back, hands out the host's event sink and performs the one device exchange both ports use.
 //
-// Ports are reference counted through their interfaces and are created by factories, which load the
-// class's default columns before the object is handed out. Not thread-safe: a port is driven from the
-// host's calling thread.
+// Ports are reference counted through their interfaces (an atomic count of their own; the port destroys
+// itself when it drops to zero) and are created by factories (cetext/CeFactories.h, CreateSameClass),
+// which load the class's default columns before the object is handed out. Not thread-safe: a port is
+// driven from the host's calling thread.
 #pragma once
 
 #include <atomic>
@@ -17,8 +18,23 @@ namespace halvern {
 
 class TStream;
 
+// GBK texts of the engine's ports.
+inline constexpr const char* SCePortName =
+    "WinCe\xC9\xE8\xB1\xB8\xCE\xC4\xB1\xBE\xB8\xF1\xCA\xBD";                     // WinCe设备文本格式
+inline constexpr const char* SOptFileName = "\xCE\xC4\xBC\xFE\xC3\xFB";          // 文件名
+inline constexpr const char* SOptHasTitle = "\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2";  // 包含标题
+inline constexpr const char* SOptColumns = "\xCA\xFD\xBE\xDD\xC1\xD0";           // 数据列
+// 无法连接设备,请检查驱动程序是否安装正确
+inline constexpr const char* SNoDeviceConnection =
+    "\xCE\xDE\xB7\xA8\xC1\xAC\xBD\xD3\xC9\xE8\xB1\xB8,"
+    "\xC7\xEB\xBC\xEC\xB2\xE9\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2"
+    "\xCA\xC7\xB7\xF1\xB0\xB2\xD7\xB0\xD5\xFD\xC8\xB7";
+
 class TCeTransPort : public TObject, public ITransNode, public ITransPort, public ITransObject {
  public:
+  TCeTransPort(const TCeTransPort&) = delete;
+  TCeTransPort& operator=(const TCeTransPort&) = delete;
+
   // Settings, read by the ports when a transfer starts and by the configuration page.
   std::string FFileName;  // GBK path on the device, used exactly as given
   bool FHasTitle = false;
@@ -33,15 +49,64 @@ class TCeTransPort : public TObject, public ITransNode, public ITransPort, publi
   // A new, uninitialised port of the same class, holding that class's default columns (the working copy
   // of a configuration page is made this way).
   virtual TComPtr<ITransNode> CreateSameClass() const = 0;
+  // Replaces FColumns with the class's default titles.
+  virtual void LoadDefaultColumns() {}
 
-  // IInterface, ITransNode, ITransPort and ITransObject are implemented by the port classes.
+  enum class TDirection { FromDevice, ToDevice };
+  enum class TExchangeResult { Success, NoConnection, TransferFailed };
+  // One exchange over one device connection. FromDevice appends the whole device file FFileName to
+  // Buffer; ToDevice creates or replaces that file with the whole of Buffer. Every failure has been
+  // reported with code 35 before the return; nothing is raised.
+  TExchangeResult ExchangeWithDevice(TDirection Direction, TStream& Buffer);
+
+  // IInterface
+  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override;
+  int32_t HV_CALL AddRef() override;
+  int32_t HV_CALL Release() override;
+
+  // ITransNode
+  std::string HV_CALL GetName() override { return SCePortName; }
+  int32_t HV_CALL GetKind() override { return FKind; }
+  void HV_CALL GetPort(ITransPort** Port) override;
+  void HV_CALL SetEvents(ITransEvents* Events) override { FEvents = TComPtr<ITransEvents>(Events); }
+  bool HV_CALL Initialize(int32_t Kind) override;
+  bool HV_CALL IsReady() override { return FKind == 1 || FKind == 2; }
+  void HV_CALL Close() override {}
+  bool HV_CALL CreateConfigPage(IConfigPageEx** Page) override;
+  std::string HV_CALL GetOptions() override;
+  int32_t HV_CALL SetOptions(const std::string& Text) override;
+  bool HV_CALL HasConfigPage() override { return true; }
+
+  // ITransPort
+  int32_t HV_CALL GetFieldCount() override { return static_cast<int32_t>(FColumns.size()); }
+  void HV_CALL FindField(const std::string& Name, ITransField** Field) override;
+  // The base has no columns; the ports hand out their column object.
+  void HV_CALL GetField(int32_t Index, ITransField** Field) override;
+
+  // ITransObject
+  TObject* HV_CALL GetObject() override { return this; }
 
  protected:
   TCeTransPort() = default;
   ~TCeTransPort() override = default;
 
+  // Points *Obj at interface Iid of this port without counting; false when the class lacks it. The
+  // ports add their direction interface and ask the base for the rest.
+  virtual bool GetInterface(const TGuid& Iid, void** Obj);
+
   TComPtr<ITransEvents> FEvents;
   std::atomic<int32_t> FRefCount{0};
 };
+
+// Makes a port of class T with its default columns loaded, as its first counted reference. The defaults
+// are loaded here, after construction, because a base constructor cannot reach the derived class's
+// LoadDefaultColumns.
+template <class T>
+TComPtr<ITransNode> MakeCePort() {
+  T* Port = new T();
+  TComPtr<ITransNode> Node(static_cast<ITransNode*>(Port));
+  Port->LoadDefaultColumns();
+  return Node;
+}
 
 }  // namespace halvern

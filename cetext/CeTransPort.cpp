@@ -1,0 +1,82 @@
+#include "cetext/CeTransPort.h"
+
+#include "config/ExportConfig.h"
+#include "platform/TextCompare.h"
+
+namespace halvern {
+
+void TCeTransPort::ReportError(const std::string& Text) {
+  if (FEvents) FEvents->LogMessage(LOG_CODE_TRANSFER, Text);
+}
+
+bool TCeTransPort::GetInterface(const TGuid& Iid, void** Obj) {
+  if (Iid == IInterface::IID || Iid == ITransNode::IID) {
+    *Obj = static_cast<ITransNode*>(this);
+  } else if (Iid == ITransPort::IID) {
+    *Obj = static_cast<ITransPort*>(this);
+  } else if (Iid == ITransObject::IID) {
+    *Obj = static_cast<ITransObject*>(this);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+HRESULT HV_CALL TCeTransPort::QueryInterface(const TGuid& Iid, void** Obj) {
+  if (Obj == nullptr) return E_NOINTERFACE;
+  *Obj = nullptr;
+  // The port does not implement the event operations: it hands out the sink the host attached.
+  if (Iid == ITransEvents::IID) {
+    if (!FEvents) return E_NOINTERFACE;
+    *Obj = TComPtr<ITransEvents>(FEvents).Detach();
+    return S_OK;
+  }
+  if (!GetInterface(Iid, Obj)) return E_NOINTERFACE;
+  AddRef();
+  return S_OK;
+}
+
+int32_t HV_CALL TCeTransPort::AddRef() {
+  return ++FRefCount;
+}
+
+int32_t HV_CALL TCeTransPort::Release() {
+  const int32_t Count = --FRefCount;
+  if (Count == 0) delete this;
+  return Count;
+}
+
+void HV_CALL TCeTransPort::GetPort(ITransPort** Port) {
+  if (Port == nullptr) return;
+  *Port = static_cast<ITransPort*>(this);
+  AddRef();
+}
+
+bool HV_CALL TCeTransPort::Initialize(int32_t Kind) {
+  FKind = Kind;
+  return true;
+}
+
+bool HV_CALL TCeTransPort::CreateConfigPage(IConfigPageEx** Page) {
+  if (Page == nullptr) return false;
+  // The page keeps a reference to this port for as long as it exists.
+  *Page = CreateCeConfig(this).Detach();
+  return *Page != nullptr;
+}
+
+void HV_CALL TCeTransPort::FindField(const std::string& Name, ITransField** Field) {
+  if (Field == nullptr) return;
+  *Field = nullptr;
+  for (size_t I = 0; I < FColumns.size(); ++I) {
+    if (platform::SameText(FColumns[I], Name)) {
+      GetField(static_cast<int32_t>(I), Field);
+      return;
+    }
+  }
+}
+
+void HV_CALL TCeTransPort::GetField(int32_t, ITransField** Field) {
+  if (Field != nullptr) *Field = nullptr;
+}
+
+}  // namespace halvern
