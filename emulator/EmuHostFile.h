@@ -1,0 +1,32 @@
+// One open file of the host folder behind a device file, with positioned reads and writes so that the
+// device's file pointer is kept by the emulator alone. Errors come back as Win32 codes. Move-only,
+// owns its host handle; not thread-safe (the emulator's lock covers it).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+namespace rapiemu {
+
+class THostFile {
+ public:
+  THostFile() = default;
+  THostFile(const THostFile&) = delete;
+  THostFile& operator=(const THostFile&) = delete;
+  THostFile(THostFile&& Other) noexcept;
+  THostFile& operator=(THostFile&& Other) noexcept;
+  ~THostFile() { Close(); }
+
+  // Opens Path for the given access; Create makes a missing file, Truncate empties an existing one.
+  uint32_t Open(const std::filesystem::path& Path, bool Read, bool Write, bool Create, bool Truncate);
+  uint32_t ReadAt(uint64_t Offset, void* Buffer, uint32_t Count, uint32_t& Done);
+  uint32_t WriteAt(uint64_t Offset, const void* Buffer, uint32_t Count, uint32_t& Done);
+  uint32_t Size(uint64_t& Result);
+  uint32_t Resize(uint64_t NewSize);
+  void Close() noexcept;
+
+ private:
+  intptr_t FHandle = -1;
+};
+
+}  // namespace rapiemu
