@@ -65,5 +65,6 @@ inline constexpr const char* SFCreateErrorEx = "Cannot create file \"%s\". %s";
 inline constexpr const char* SOSError = "System Error.  Code: %d.\r\n%s";
 inline constexpr const char* SUnkOSError = "A call to an OS function failed";
 inline constexpr const char* SAssignError = "Cannot assign a %s to a %s";
+inline constexpr const char* SListIndexError = "List index out of bounds (%d)";
 
 }  // namespace halvern

@@ -1,0 +1,309 @@
+#include "textformat/TextReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/CodePage.h"
+#include "rtl/Stream.h"
+#include "textformat/KtStrProc.h"
+
+namespace halvern {
+
+namespace {
+
+bool IsBlank(char C) noexcept {
+  return static_cast<uint8_t>(C) <= 32;
+}
+
+std::string_view TrimBlanks(std::string_view S) noexcept {
+  while (!S.empty() && IsBlank(S.front())) S.remove_prefix(1);
+  while (!S.empty() && IsBlank(S.back())) S.remove_suffix(1);
+  return S;
+}
+
+bool StartsWith(std::string_view S, std::string_view P) noexcept {
+  return S.substr(0, P.size()) == P;
+}
+bool EndsWith(std::string_view S, std::string_view P) noexcept {
+  return S.size() >= P.size() && S.substr(S.size() - P.size()) == P;
+}
+
+}  // namespace
+
+TKtTextReader::TKtTextReader() : FBuffer(new char[DefaultBufSize]) {
+  SetQuote("\"");
+  SetDelimiter(";");
+  SetLineBreak("\r\n");
+}
+
+TKtTextReader::~TKtTextReader() = default;
+
+void TKtTextReader::CopySettingsTo(TPersistent& Dest) const {
+  auto* Reader = dynamic_cast<TKtTextReader*>(&Dest);
+  if (Reader == nullptr) AssignError(Dest);
+  if (Reader == this) return;
+  Reader->FColumnStops = FColumnStops;
+  Reader->SetQuote(FQuote);
+  Reader->SetLineBreak(FLineBreak);
+  Reader->SetDelimiter(FDelimiter);
+  Reader->SetCloseBracket(FCloseBracket);
+  Reader->SetOpenBracket(FOpenBracket);
+  Reader->SetTrimFields(FTrimFields);
+}
+
+void TKtTextReader::SetQuote(std::string_view Value) {
+  FQuote.assign(Value);
+  FScannersDirty = true;
+}
+void TKtTextReader::SetLineBreak(std::string_view Value) {
+  FLineBreak.assign(Value);
+  FScannersDirty = true;
+}
+void TKtTextReader::SetDelimiter(std::string_view Value) {
+  FDelimiter.assign(Value);
+  FScannersDirty = true;
+}
+void TKtTextReader::SetOpenBracket(std::string_view Value) {
+  FOpenBracket.assign(Value);
+  FScannersDirty = true;
+}
+void TKtTextReader::SetCloseBracket(std::string_view Value) {
+  FCloseBracket.assign(Value);
+  FScannersDirty = true;
+}
+void TKtTextReader::SetBlankSeparated(bool Value) {
+  FBlankSeparated = Value;
+  FScannersDirty = true;
+}
+
+void TKtTextReader::PrepareScanners() {
+  if (!FScannersDirty) return;
+  // Without a quote the line break is a plain string search: brackets are ignored as well.
+  if (FQuote.empty()) {
+    FLineScanner.Configure(FLineBreak, false, {}, {}, {});
+  } else {
+    FLineScanner.Configure(FLineBreak, false, FQuote, FOpenBracket, FCloseBracket);
+  }
+  if (FBlankSeparated) {
+    FFieldScanner.Configure(FDelimiter, true, FQuote, FOpenBracket, FCloseBracket);
+  } else if (FQuote.empty()) {
+    FFieldScanner.Configure(FDelimiter, false, {}, {}, {});
+  } else {
+    FFieldScanner.Configure(FDelimiter, false, FQuote, FOpenBracket, FCloseBracket);
+  }
+  std::fill(std::begin(FLineBreakBytes), std::end(FLineBreakBytes), false);
+  for (char C : FLineBreak) FLineBreakBytes[static_cast<uint8_t>(C)] = true;
+
+  // The buffer must hold what one scanner decision looks at, or a long line break could never be seen.
+  const size_t Needed = std::max<size_t>(DefaultBufSize, 2 * FLineScanner.Lookahead());
+  if (Needed > FBufSize) {
+    std::unique_ptr<char[]> Bigger(new char[Needed]);
+    std::memcpy(Bigger.get(), FBuffer.get() + FBufPos, FBufEnd - FBufPos);
+    FBufEnd -= FBufPos;
+    FBufPos = 0;
+    FBuffer = std::move(Bigger);
+    FBufSize = Needed;
+  }
+  FScannersDirty = false;
+}
+
+void TKtTextReader::SetStream(TStream* Stream) {
+  FStream = Stream;
+  First();
+}
+
+void TKtTextReader::First() {
+  if (FStream != nullptr) FStream->SetPosition(0);
+  FBufPos = FBufEnd;
+  FSourceDone = false;
+  ReadRecord();
+}
+
+void TKtTextReader::Next() {
+  ReadRecord();
+}
+
+bool TKtTextReader::SourceExhausted() const {
+  if (FStream == nullptr || FSourceDone) return true;
+  return FStream->GetPosition() >= FStream->GetSize();
+}
+
+bool TKtTextReader::Eof() const {
+  if (FStream == nullptr) return true;
+  if (!FFields.Empty() || FBufPos != FBufEnd) return false;
+  return SourceExhausted();
+}
+
+std::string TKtTextReader::GetField(int32_t Index) const {
+  if (Index >= FFields.Count()) return std::string();
+  return FFields.Get(Index);
+}
+
+void TKtTextReader::FillBuffer() {
+  const size_t N = FBufEnd - FBufPos;
+  if (N > 0 && FBufPos > 0) std::memmove(FBuffer.get(), FBuffer.get() + FBufPos, N);
+  FBufPos = 0;
+  FBufEnd = N;
+  if (FStream != nullptr && FBufEnd < FBufSize) {
+    const auto Room = static_cast<int32_t>(FBufSize - FBufEnd);
+    const int32_t Got = FStream->Read(FBuffer.get() + FBufEnd, Room);
+    if (Got > 0) {
+      FBufEnd += static_cast<size_t>(std::min(Got, Room));
+    } else {
+      // A stream that gives nothing now gives nothing later: treat it as exhausted, never wait on it.
+      FSourceDone = true;
+    }
+  }
+}
+
+void TKtTextReader::SkipLineBreak() {
+  const size_t L = FLineBreak.size();
+  if (L == 0) return;
+  if (FBufEnd - FBufPos < L) FillBuffer();
+  const size_t Have = FBufEnd - FBufPos;
+  if (Have >= L) {
+    if (std::memcmp(FBuffer.get() + FBufPos, FLineBreak.data(), L) == 0) FBufPos += L;
+  } else if (std::memcmp(FBuffer.get() + FBufPos, FLineBreak.data(), Have) == 0) {
+    FBufPos = FBufEnd;  // the end of data holds the beginning of a line break
+  }
+}
+
+std::string_view TKtTextReader::ReadLine(bool& BreakFollows) {
+  BreakFollows = false;
+  FLine.clear();
+  if (FStream == nullptr) return {};
+  FLineScanner.Reset();
+  if (FBufPos == FBufEnd) FillBuffer();
+  // Offset from FBufPos at which the scanner resumes; the bytes before it are decided.
+  size_t ScanOffset = 0;
+  for (;;) {
+    const bool Final = SourceExhausted();
+    char* const Buf = FBuffer.get();
+    const TDelimScanner::TResult R = FLineScanner.Scan(Buf + FBufPos + ScanOffset, Buf + FBufEnd, Final);
+    const auto Stop = static_cast<size_t>(R.Pos - Buf);
+    if (R.Found) {
+      BreakFollows = true;
+      const size_t Start = FBufPos;
+      FBufPos = Stop;
+      if (FLine.empty()) return std::string_view(Buf + Start, Stop - Start);
+      FLine.append(Buf + Start, Stop - Start);
+      return FLine;
+    }
+    if (Final) {
+      // No line break before the end of data. Line-break bytes left at the very end are the remains of an
+      // incomplete line break, not data.
+      std::string_view Rest(Buf + FBufPos, FBufEnd - FBufPos);
+      FBufPos = FBufEnd;
+      std::string_view Line = Rest;
+      if (!FLine.empty()) {
+        FLine.append(Rest);
+        Line = FLine;
+      }
+      while (!Line.empty() && FLineBreakBytes[static_cast<uint8_t>(Line.back())]) Line.remove_suffix(1);
+      return Line;
+    }
+    size_t Decided = Stop;
+    if (FBufEnd - FBufPos == FBufSize) {
+      // The record is longer than the buffer: move its decided bytes out to make room. The scanner
+      // always decides at least one byte of a full buffer; should it not, take everything rather than stall.
+      if (Decided == FBufPos) Decided = FBufEnd;
+      FLine.append(Buf + FBufPos, Decided - FBufPos);
+      FBufPos = Decided;
+    }
+    ScanOffset = Decided - FBufPos;
+    FillBuffer();
+  }
+}
+
+void TKtTextReader::ReadRecord() {
+  FFields.Clear();
+  PrepareScanners();
+  bool BreakFollows = false;
+  const std::string_view Line = ReadLine(BreakFollows);
+  if (!FColumnStops.empty()) {
+    SplitFixed(Line);
+  } else {
+    SplitDelimited(Line);
+  }
+  // Only now: skipping may refill the buffer, which the line may point into.
+  if (BreakFollows) SkipLineBreak();
+}
+
+const char* TKtTextReader::SkipSeparator(const char* P, const char* End) const {
+  if (!FBlankSeparated) {
+    const size_t DL = FDelimiter.size();
+    if (static_cast<size_t>(End - P) >= DL && std::memcmp(P, FDelimiter.data(), DL) == 0) return P + DL;
+    return P;
+  }
+  while (P < End && IsBlank(*P)) ++P;
+  if (P < End && FDelimiter.find(*P) != std::string::npos) ++P;
+  return P;
+}
+
+void TKtTextReader::SplitDelimited(std::string_view Line) {
+  const char* P = Line.data();
+  const char* const End = P + Line.size();
+  if (FBlankSeparated) P = SkipSeparator(P, End);
+  while (P < End) {
+    FFieldScanner.Reset();
+    const TDelimScanner::TResult R = FFieldScanner.Scan(P, End, true);
+    if (!R.Found) {
+      AddField(std::string_view(P, static_cast<size_t>(End - P)));
+      return;
+    }
+    AddField(std::string_view(P, static_cast<size_t>(R.Pos - P)));
+    P = SkipSeparator(R.Pos, End);
+  }
+}
+
+void TKtTextReader::AddField(std::string_view Raw) {
+  std::string_view S = FTrimFields ? TrimBlanks(Raw) : Raw;
+  std::string& Slot = FFields.AddEmpty();
+  const size_t OL = FOpenBracket.size();
+  const size_t CL = FCloseBracket.size();
+  if (OL > 0 && CL > 0 && StartsWith(S, FOpenBracket) && EndsWith(S, FCloseBracket)) {
+    const std::string_view Inner =
+        S.size() >= OL + CL ? S.substr(OL, S.size() - OL - CL) : std::string_view();
+    Slot.assign(Unbracket(Inner));
+  } else if (!FQuote.empty() && !S.empty() && std::memchr(S.data(), FQuote[0], S.size()) != nullptr) {
+    Slot = UnquoteStr(S, FQuote);
+  } else {
+    Slot.assign(S);
+  }
+}
+
+void TKtTextReader::AddFixedField(std::string_view Raw) {
+  FFields.Add(FTrimFields ? TrimBlanks(Raw) : Raw);
+}
+
+void TKtTextReader::SplitFixed(std::string_view Line) {
+  const auto Len = static_cast<int64_t>(Line.size());
+  // Character starts: a stop must not fall between the two bytes of a double-byte character. Walking
+  // from the line start tells a lead byte from a trail byte of the same value.
+  std::vector<bool> LeadAt(Line.size() + 2, false);
+  for (int64_t I = 1; I <= Len;) {
+    if (platform::IsLeadByte(static_cast<uint8_t>(Line[static_cast<size_t>(I - 1)]))) {
+      LeadAt[static_cast<size_t>(I)] = true;
+      I += 2;
+    } else {
+      ++I;
+    }
+  }
+  // Delphi-style copy of bytes [From, To) (1-based), clipped to the line.
+  auto Copy = [&](int64_t From, int64_t To) {
+    From = std::max<int64_t>(From, 1);
+    To = std::min<int64_t>(To, Len + 1);
+    if (To <= From) return std::string_view();
+    return Line.substr(static_cast<size_t>(From - 1), static_cast<size_t>(To - From));
+  };
+  int64_t Start = 1;
+  for (int32_t Stop : FColumnStops) {
+    int64_t End = static_cast<int64_t>(Stop) + 1;
+    if (Stop >= 1 && Stop <= Len && LeadAt[static_cast<size_t>(Stop)]) End = Stop;
+    AddFixedField(Copy(Start, End));
+    Start = End;
+  }
+  AddFixedField(Copy(Start, Len + 1));
+}
+
+}  // namespace halvern

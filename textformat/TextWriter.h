@@ -1,0 +1,102 @@
+// TKtTextWriter: collects the values of one record and writes them to a stream as one delimited line.
+//
+// Settings: Delimiter (default ","), LineBreak ("\r\n"), Quote ("\""; empty turns quoting off),
+// OpenBracket/CloseBracket (enclose values that hold a delimiter, line break or bracket, when both are
+// set), FixedWidth (> 0: every field exactly that many bytes, no delimiters) and SkipEmpty (leave out empty
+// values with their delimiters). A line break precedes every record written at a stream position other
+// than 0. Values that need it are quoted with every inner quote tripled, which the reader's quote scanning
+// reads back as one field.
+//
+// The stream is not owned. A short write raises EWriteError. Not thread-safe.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "rtl/Persistent.h"
+#include "rtl/StringList.h"
+
+namespace halvern {
+
+class TStream;
+
+class TKtTextWriter : public TPersistent {
+ public:
+  TKtTextWriter();
+  ~TKtTextWriter() override;
+  TKtTextWriter(const TKtTextWriter&) = delete;
+  TKtTextWriter& operator=(const TKtTextWriter&) = delete;
+
+  // Constructs a T (a TKtTextWriter or a subclass) and attaches Stream.
+  template <class T = TKtTextWriter>
+  static std::unique_ptr<T> CreateOn(TStream* Stream) {
+    auto Writer = std::make_unique<T>();
+    Writer->SetStream(Stream);
+    return Writer;
+  }
+
+  const char* ClassName() const noexcept override { return "TKtTextWriter"; }
+  // Copies FixedWidth, Quote, LineBreak, Delimiter and the brackets to another writer.
+  void CopySettingsTo(TPersistent& Dest) const override;
+
+  const std::string& LineBreak() const noexcept { return FLineBreak; }
+  void SetLineBreak(std::string_view Value);
+  const std::string& Delimiter() const noexcept { return FDelimiter; }
+  void SetDelimiter(std::string_view Value);
+  const std::string& Quote() const noexcept { return FQuote; }
+  void SetQuote(std::string_view Value);
+  int32_t FixedWidth() const noexcept { return FFixedWidth; }
+  void SetFixedWidth(int32_t Value) noexcept { FFixedWidth = Value; }
+  const std::string& OpenBracket() const noexcept { return FOpenBracket; }
+  void SetOpenBracket(std::string_view Value);
+  const std::string& CloseBracket() const noexcept { return FCloseBracket; }
+  void SetCloseBracket(std::string_view Value);
+  bool SkipEmpty() const noexcept { return FSkipEmpty; }
+  void SetSkipEmpty(bool Value) noexcept { FSkipEmpty = Value; }
+
+  TStream* Stream() const noexcept { return FStream; }
+  void SetStream(TStream* Stream) noexcept { FStream = Stream; }
+
+  const TStringList& Fields() const noexcept { return FFields; }
+  void Clear() noexcept { FFields.Clear(); }
+  void SetFieldCount(int32_t Count) { FFields.SetCount(Count); }
+  // Grows the record to Index + 1 values when needed; a negative index raises EStringListError.
+  void SetField(int32_t Index, std::string_view Value);
+  // Writes the current values as one record; they stay in place. Without a stream raises EWriteError.
+  void WriteRecord();
+
+  // The text of value I as written.
+  std::string FormatField(int32_t I) const;
+
+ protected:
+  // True when S must be enclosed: it holds the delimiter, the line break or a bracket.
+  virtual bool NeedsEnclosing(std::string_view S) const;
+  // Whether a value that needs enclosing can go between the brackets; when not, it is quoted instead.
+  virtual bool CanBracket(std::string_view) const { return true; }
+  // A subclass whose NeedsEnclosing looks at more than the settings' bytes turns the plain-value
+  // shortcut of WriteRecord off.
+  void SetCustomEnclosing() noexcept { FCustomEnclosing = true; }
+
+ private:
+  void SettingsChanged();
+  // True when no byte of S could make it need quoting or enclosing: it is written as it is.
+  bool IsPlain(std::string_view S) const noexcept;
+  void WriteStr(std::string_view S);
+
+  TStringList FFields;
+  TStream* FStream = nullptr;
+  std::string FLineBreak;
+  std::string FDelimiter;
+  std::string FQuote;
+  int32_t FFixedWidth = 0;
+  std::string FOpenBracket;
+  std::string FCloseBracket;
+  bool FSkipEmpty = false;
+
+  bool FCustomEnclosing = false;
+  bool FSpecialByte[256] = {};  // first bytes of every setting that can make a value special, and space
+};
+
+}  // namespace halvern

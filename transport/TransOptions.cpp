@@ -1,0 +1,135 @@
+#include "transport/TransOptions.h"
+
+#include <cstring>
+
+#include "rtl/Stream.h"
+
+namespace halvern {
+
+namespace {
+
+constexpr char kQuote[] = "\"";
+// The writer's bracket opener; the reader takes it off again.
+constexpr std::string_view kOpener = "{\r\n\t";
+
+bool Has(std::string_view S, char C) noexcept {
+  return S.find(C) != std::string_view::npos;
+}
+
+// The options writer: besides what the plain writer encloses ("=", ";" CR LF, the opener, "}"), it encloses
+// what the options reader would otherwise cut or change: any ";" (the reader ends records at a bare ";"),
+// any "{" (it opens a bracket level) and blanks at either end (the reader trims fields). Values holding a
+// quote or a space are quoted anyway, which protects all of these.
+class TOptionsTextWriter final : public TKtTextWriter {
+ public:
+  TOptionsTextWriter() { SetCustomEnclosing(); }
+  const char* ClassName() const noexcept override { return "TOptionsTextWriter"; }
+
+ protected:
+  bool NeedsEnclosing(std::string_view S) const override {
+    if (TKtTextWriter::NeedsEnclosing(S)) return true;
+    if (Has(S, '"') || Has(S, ' ')) return false;
+    if (Has(S, ';') || Has(S, '{')) return true;
+    return !S.empty() && (static_cast<uint8_t>(S.front()) <= 32 || static_cast<uint8_t>(S.back()) <= 32);
+  }
+
+  // Between brackets the reader counts "{" and "}" and honours quotes: a value goes there only when it
+  // holds no quote and its brackets balance without ever closing the enclosing one. Any other value is
+  // quoted, which the reader always reads back whole.
+  bool CanBracket(std::string_view S) const override {
+    if (Has(S, '"')) return false;
+    int64_t Depth = 0;
+    for (char C : S) {
+      if (C == '{') {
+        ++Depth;
+      } else if (C == '}' && --Depth < 0) {
+        return false;
+      }
+    }
+    return Depth == 0;
+  }
+};
+
+// The options reader: a bracketed field loses the writer's opener (CR LF TAB after "{") with its brackets,
+// so it reads back as written; a field with a plain "{...}" reads as before.
+class TOptionsTextReader final : public TKtTextReader {
+ public:
+  const char* ClassName() const noexcept override { return "TOptionsTextReader"; }
+
+ protected:
+  std::string_view Unbracket(std::string_view Inner) const override {
+    const std::string_view Tail = kOpener.substr(1);
+    if (Inner.substr(0, Tail.size()) == Tail) Inner.remove_prefix(Tail.size());
+    return Inner;
+  }
+};
+
+}  // namespace
+
+TOptionsWriter::TOptionsWriter(TStream& Stream)
+    : FWriter(TKtTextWriter::CreateOn<TOptionsTextWriter>(&Stream)) {
+  FWriter->SetDelimiter("=");
+  FWriter->SetLineBreak(";\r\n");
+  FWriter->SetOpenBracket(kOpener);
+  FWriter->SetCloseBracket("}");
+  FWriter->SetQuote(kQuote);
+  FWriter->SetFixedWidth(0);
+  FWriter->SetSkipEmpty(false);
+}
+
+TOptionsWriter::~TOptionsWriter() = default;
+
+void TOptionsWriter::WriteValue(std::string_view Key, std::string_view Value) {
+  FWriter->SetField(0, Key);
+  FWriter->SetField(1, Value);
+  FWriter->WriteRecord();
+}
+
+TOPtionsReader::TOPtionsReader(TStream& Stream) : FReader(std::make_unique<TOptionsTextReader>()) {
+  FReader->SetDelimiter("=");
+  FReader->SetLineBreak(";");
+  FReader->SetOpenBracket("{");
+  FReader->SetCloseBracket("}");
+  FReader->SetQuote(kQuote);
+  FReader->SetTrimFields(true);
+  FDispatcher.IgnoreCase = false;
+  FReader->SetStream(&Stream);
+}
+
+TOPtionsReader::~TOPtionsReader() = default;
+
+void TOPtionsReader::RegisterKey(std::string_view Key, TOptionHandler Handler) {
+  FDispatcher.Add(Key, TDispHandler{reinterpret_cast<TDispCode>(Handler.Code), Handler.Context});
+}
+
+void TOPtionsReader::RegisterKey(std::string_view Key, std::function<void(const std::string&)> Handler) {
+  FFunctions.push_back(std::move(Handler));
+  RegisterKey(Key, TOptionHandler{[](void* Context, const std::string& Value) {
+                                    auto& Function =
+                                        *static_cast<std::function<void(const std::string&)>*>(Context);
+                                    if (Function) Function(Value);
+                                  },
+                                  &FFunctions.back()});
+}
+
+void TOPtionsReader::Parse() {
+  Stopped = false;
+  FReader->First();
+  while (!FReader->Eof() && !Stopped) {
+    const std::string Value = FReader->GetField(1);
+    const std::string Key = FReader->GetField(0);
+    Dispatch(Key, Value);
+    FReader->Next();
+  }
+}
+
+void TOPtionsReader::Dispatch(const std::string& Key, const std::string& Value) {
+  TDispHandler Handler;
+  if (FDispatcher.Find(Key, Handler)) {
+    if (Handler.Code != nullptr) reinterpret_cast<TOptionProc>(Handler.Code)(Handler.Context, Value);
+  } else if (OnUnknownKey) {
+    OnUnknownKey(Key, Value);
+  }
+}
+
+}  // namespace halvern
