@@ -6,8 +6,9 @@
 // destroyed its own window, the values live in the headless model this view derives from.
 #ifdef _WIN32
 
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which declares the types it uses.
+#include <commctrl.h>
 
 #include <mutex>
 #include <string>

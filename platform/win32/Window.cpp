@@ -1,7 +1,8 @@
 #include "platform/Window.h"
 
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which declares the types it uses.
+#include <commctrl.h>
 
 namespace halvern::platform {
 
