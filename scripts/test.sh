@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# The full test command: installs what is missing, checks formatting, builds and tests the linux,
+# linux-asan, linux-tsan and mingw32 presets (the Windows build under Wine, with a private Xvfb for the
+# configuration page tests), builds the fuzz targets with clang and runs each for a bounded time on its
+# checked-in corpus. Ends with the line "N passed, N failed" over every check: each CTest test, the
+# formatting check, each fuzz run, and any preset that fails to configure or build. Exit status 0 only
+# when nothing failed.
+#
+# Environment: HALVERN_PRESETS (default "linux linux-asan linux-tsan mingw32"), HALVERN_FUZZ_SECONDS
+# (default 20, 0 skips the fuzz runs), HALVERN_JOBS (default 2).
+set -uo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root" || exit 1
+# shellcheck source=lib/setup.sh
+source "$root/scripts/lib/setup.sh"
+
+presets=${HALVERN_PRESETS:-linux linux-asan linux-tsan mingw32}
+fuzz_seconds=${HALVERN_FUZZ_SECONDS:-20}
+jobs=${HALVERN_JOBS:-2}
+
+passed=0
+failed=0
+failures=()
+timings=()
+
+pass() { passed=$((passed + $1)); }
+fail() {
+  failed=$((failed + 1))
+  failures+=("$1")
+  halvern_log "FAILED: $1"
+}
+# timed NAME COMMAND...: runs the command and records how long it took.
+timed() {
+  local name=$1 start=$SECONDS status=0
+  shift
+  "$@" || status=$?
+  timings+=("$(printf '%-28s %4ds' "$name" $((SECONDS - start)))")
+  return $status
+}
+
+xvfb_pid=""
+stop_xvfb() {
+  if [[ -n $xvfb_pid ]]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=""
+  fi
+}
+# Starts a private X server and exports its DISPLAY; Xvfb picks a free display number itself.
+start_xvfb() {
+  local fifo_dir display
+  fifo_dir=$(mktemp -d)
+  mkfifo "$fifo_dir/display"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo_dir/display" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  if read -r -t 20 display <"$fifo_dir/display"; then
+    export DISPLAY=":$display"
+    halvern_log "Xvfb on $DISPLAY"
+  else
+    halvern_log "Xvfb did not start"
+    stop_xvfb
+  fi
+  rm -rf "$fifo_dir"
+  [[ -n $xvfb_pid ]]
+}
+trap stop_xvfb EXIT
+
+check_format() {
+  local files
+  if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    mapfile -t files < <(git -C "$root" ls-files '*.h' '*.cpp')
+  else
+    mapfile -t files < <(find . -path ./build -prune -o \( -name '*.h' -o -name '*.cpp' \) -print)
+  fi
+  [[ ${#files[@]} -eq 0 ]] || clang-format --dry-run -Werror "${files[@]}"
+}
+
+# run_ctest PRESET: runs the preset's tests and adds their counts.
+run_ctest() {
+  local preset=$1 log="build/ctest-$1.log" status=0 total failed_tests
+  local launcher=()
+  # ThreadSanitizer cannot map its shadow memory under the high address-space randomisation of newer
+  # kernels; the tests run with randomisation off.
+  if [[ $preset == *tsan* ]] && command -v setarch >/dev/null 2>&1; then
+    launcher=(setarch "$(uname -m)" -R)
+  fi
+  "${launcher[@]}" ctest --preset "$preset" -j "$jobs" --no-tests=error 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  total=$(sed -n 's/.*tests failed out of \([0-9]\+\).*/\1/p' "$log" | tail -n 1)
+  failed_tests=$(sed -n 's/.* \([0-9]\+\) tests\? failed out of.*/\1/p' "$log" | tail -n 1)
+  if [[ -z $total ]]; then
+    fail "ctest $preset (no results)"
+    return
+  fi
+  pass $((total - failed_tests))
+  local name
+  # The names listed under CTest's closing "The following tests FAILED:".
+  while read -r name; do
+    [[ -n $name ]] && fail "$preset: $name"
+  done < <(awk '/^The following tests FAILED:/ { listing = 1; next }
+                listing && /^[[:space:]]+[0-9]+ - / { sub(/^[[:space:]]+[0-9]+ - /, ""); print; next }
+                { listing = 0 }' "$log")
+  # A non-zero status with no failed test listed (a crash of ctest itself) still fails the run.
+  if [[ $status -ne 0 && $failed_tests -eq 0 ]]; then
+    fail "ctest $preset (exit status $status)"
+  fi
+}
+
+test_preset() {
+  local preset=$1
+  if ! timed "configure $preset" cmake --preset "$preset" -DHALVERN_BUILD_TESTS=ON; then
+    fail "configure $preset"
+    return
+  fi
+  # Keep going past a failing target so that every other test still builds and runs.
+  if ! timed "build $preset" cmake --build --preset "$preset" -j "$jobs" -- -k 0; then
+    fail "build $preset"
+  fi
+  if [[ $preset == mingw32 ]]; then
+    if ! start_xvfb; then
+      fail "Xvfb for $preset"
+    fi
+    timed "ctest $preset" run_ctest "$preset"
+    # Stop the prefix's Wine server now rather than let it linger after the tests.
+    WINEPREFIX="$root/build/mingw32/wineprefix" wineserver -k 2>/dev/null || true
+    stop_xvfb
+    unset DISPLAY
+  else
+    timed "ctest $preset" run_ctest "$preset"
+  fi
+}
+
+# Each fuzz target runs on a scratch copy of its corpus, so new inputs never land in the checkout.
+run_fuzz() {
+  if ! timed "configure fuzz" cmake --preset fuzz; then
+    fail "configure fuzz"
+    return
+  fi
+  if ! timed "build fuzz" cmake --build --preset fuzz -j "$jobs" -- -k 0; then
+    fail "build fuzz"
+  fi
+  local source name corpus scratch
+  for source in fuzz/*.cpp; do
+    [[ -e $source ]] || continue
+    name=$(basename "$source" .cpp)
+    scratch=$(mktemp -d)
+    corpus=()
+    [[ -d fuzz/corpus/$name ]] && corpus=("fuzz/corpus/$name")
+    if [[ -x build/fuzz/$name ]] &&
+      timed "fuzz $name" "build/fuzz/$name" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="build/fuzz/$name-" "$scratch" "${corpus[@]}" \
+        >"build/fuzz/$name.log" 2>&1; then
+      pass 1
+      halvern_log "fuzz $name: $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "build/fuzz/$name.log")"
+    else
+      tail -n 40 "build/fuzz/$name.log" 2>/dev/null
+      fail "fuzz $name"
+    fi
+    rm -rf "$scratch"
+  done
+}
+
+started=$SECONDS
+timed "install" halvern_install_packages "${HALVERN_PACKAGES_TEST[@]}" || fail "installing packages"
+mkdir -p build
+if timed "format" check_format; then pass 1; else fail "formatting (clang-format -i the files above)"; fi
+for preset in $presets; do
+  test_preset "$preset"
+done
+if [[ $fuzz_seconds != 0 ]]; then
+  run_fuzz
+fi
+
+echo
+echo "Timings:"
+printf '  %s\n' "${timings[@]}"
+printf '  %-28s %4ds\n' total $((SECONDS - started))
+if [[ ${#failures[@]} -gt 0 ]]; then
+  echo "Failures:"
+  printf '  %s\n' "${failures[@]}"
+fi
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]
