@@ -1,13 +1,20 @@
 #include "cetext/CeFactories.h"
 
+#include "cetext/CeTxtExport.h"
+#include "cetext/CeTxtImPort.h"
+
 namespace halvern {
 
-// Placeholders until the device text ports exist: no port is made.
 TComPtr<ITransNode> CreateImportPort() {
-  return {};
+  TComPtr<ITransNode> Port = MakeCePort<TCeTxtImPort>();
+  Port->Initialize(1);
+  return Port;
 }
+
 TComPtr<ITransNode> CreateExportPort() {
-  return {};
+  TComPtr<ITransNode> Port = MakeCePort<TCeTxtExport>();
+  Port->Initialize(2);
+  return Port;
 }
 
 }  // namespace halvern

@@ -8,6 +8,7 @@
 #include "platform/CodePage.h"
 #include "rtl/Exceptions.h"
 #include "rtl/Stream.h"
+#include "textformat/KtStrProc.h"
 #include "transport/ValueText.h"
 
 namespace halvern {
@@ -267,9 +268,7 @@ std::string FieldValueToText(IFieldReader* Reader) {
 
 TVariant StripThousands(const TVariant& Value) {
   if (Value.VType != varString) return Value;
-  std::string S = Value.Str;
-  std::erase(S, ',');
-  return TVariant::FromString(std::move(S));
+  return TVariant::FromString(RemoveChar(Value.Str, ','));
 }
 
 void AssignFieldValue(IFieldWriter* Writer, const TVariant& Value) {

@@ -1,0 +1,38 @@
+// A device text port's settings as the options text: "文件名", "数据列" and "包含标题".
+#include "cetext/CeSettingsText.h"
+#include "cetext/CeTransPort.h"
+#include "rtl/Stream.h"
+#include "transport/TransOptions.h"
+
+namespace halvern {
+
+std::string HV_CALL TCeTransPort::GetOptions() {
+  TMemoryStream Text;
+  {
+    TOptionsWriter Writer(Text);
+    if (!FFileName.empty()) Writer.WriteValue(SOptFileName, FFileName);
+    if (!FColumns.empty()) Writer.WriteValue(SOptColumns, TitlesToCommaText(FColumns));
+    Writer.WriteValue(SOptHasTitle, std::to_string(static_cast<unsigned>(FHasTitle)));
+  }
+  return Text.ToString();
+}
+
+int32_t HV_CALL TCeTransPort::SetOptions(const std::string& Text) {
+  TMemoryStream Stream;
+  Stream.WriteString(Text);
+  TOPtionsReader Reader(Stream);
+  Reader.RegisterKey(SOptFileName, [this](const std::string& Value) { FFileName = Value; });
+  Reader.RegisterKey(SOptHasTitle, [this](const std::string& Value) {
+    // A value that is no integer, the empty one included, turns the flag on; only the low byte counts.
+    const int32_t Flag = OptionTextToInt(Value).value_or(1);
+    FHasTitle = (Flag & 0xFF) != 0;
+  });
+  Reader.RegisterKey(SOptColumns, [this](const std::string& Value) {
+    FColumns = CommaTextToTitles(Value);
+    if (FColumns.empty()) LoadDefaultColumns();
+  });
+  Reader.Parse();
+  return 0;
+}
+
+}  // namespace halvern

@@ -1,0 +1,105 @@
+#include "cetext/CeTxtExport.h"
+
+#include "rtl/Stream.h"
+#include "textformat/TextWriter.h"
+
+namespace halvern {
+namespace {
+
+// 编号, 资产名称, 账面数量
+const char* const ExportColumns[] = {"\xB1\xE0\xBA\xC5", "\xD7\xCA\xB2\xFA\xC3\xFB\xB3\xC6",
+                                     "\xD5\xCB\xC3\xE6\xCA\xFD\xC1\xBF"};
+
+}  // namespace
+
+std::string HV_CALL TCeTxtWriter::GetName() {
+  if (FPort == nullptr || FIndex < 0 || FIndex >= FPort->GetFieldCount()) return {};
+  return FPort->FColumns[static_cast<size_t>(FIndex)];
+}
+
+void HV_CALL TCeTxtWriter::SetAsString(const std::string& Value) {
+  if (FWriter != nullptr && FIndex >= 0) FWriter->SetField(FIndex, Value);
+}
+
+TCeTxtExport::TCeTxtExport() = default;
+
+TCeTxtExport::~TCeTxtExport() {
+  FField.reset();
+  DropImage();
+}
+
+TComPtr<ITransNode> TCeTxtExport::CreateSameClass() const {
+  return MakeCePort<TCeTxtExport>();
+}
+
+void TCeTxtExport::LoadDefaultColumns() {
+  FColumns.assign(std::begin(ExportColumns), std::end(ExportColumns));
+}
+
+bool TCeTxtExport::GetInterface(const TGuid& Iid, void** Obj) {
+  if (Iid == IDataWriter::IID) {
+    *Obj = static_cast<IDataWriter*>(this);
+    return true;
+  }
+  return TCeTransPort::GetInterface(Iid, Obj);
+}
+
+void TCeTxtExport::DropImage() {
+  if (FWriter) FWriter->SetStream(nullptr);
+  FImage.reset();
+}
+
+bool HV_CALL TCeTxtExport::Initialize(int32_t Kind) {
+  TCeTransPort::Initialize(Kind);
+  if (!FWriter) {
+    FWriter = std::make_unique<TKtTextWriter>();
+    FWriter->SetDelimiter("|");
+  }
+  // Records buffered so far are dropped.
+  DropImage();
+  FTitleWritten = false;
+  return Kind == 2;
+}
+
+void HV_CALL TCeTxtExport::GetField(int32_t Index, ITransField** Field) {
+  if (Field == nullptr) return;
+  *Field = nullptr;
+  if (Index < 0 || Index >= GetFieldCount()) return;
+  if (!FField) FField = std::make_unique<TCeTxtWriter>(static_cast<ITransNode*>(this));
+  FField->FWriter = FWriter.get();
+  FField->FIndex = Index;
+  FField->FPort = this;
+  FField->QueryInterface(ITransField::IID, reinterpret_cast<void**>(Field));
+}
+
+void HV_CALL TCeTxtExport::Append() {
+  if (!FWriter) return;  // not initialised
+  if (!FImage) {
+    FImage = std::make_unique<TMemoryStream>();
+    FWriter->SetStream(FImage.get());
+  }
+  const int32_t Count = GetFieldCount();
+  // The title line is written once, from the columns current at the first Append.
+  if (!FTitleWritten && FHasTitle) {
+    FWriter->Clear();
+    FWriter->SetFieldCount(Count);
+    for (int32_t I = 0; I < Count; ++I) FWriter->SetField(I, FColumns[static_cast<size_t>(I)]);
+    FWriter->WriteRecord();
+    FTitleWritten = true;
+  }
+  FWriter->Clear();
+  FWriter->SetFieldCount(Count);
+}
+
+void HV_CALL TCeTxtExport::Post() {
+  // Before the first Append there is no image to write into.
+  if (FWriter && FImage) FWriter->WriteRecord();
+}
+
+void HV_CALL TCeTxtExport::Close() {
+  if (!FImage) return;  // nothing appended: the device file is neither created nor changed
+  // On failure (already reported) nothing is retried; the records go with the port.
+  if (ExchangeWithDevice(TDirection::ToDevice, *FImage) == TExchangeResult::Success) DropImage();
+}
+
+}  // namespace halvern

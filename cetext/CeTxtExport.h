@@ -1,0 +1,84 @@
+// The export port (kind 2): collects the records the host appends and posts as "|"-delimited lines in
+// memory, and on Close writes that image as the device file in one exchange, replacing any file of
+// that name.
+//
+// The port owns its writer, the memory image and the column object; references to the column count on
+// the port. Not thread-safe: driven from the host's calling thread.
+#pragma once
+
+#include <memory>
+
+#include "cetext/CeTransPort.h"
+#include "transport/TransFields.h"
+
+namespace halvern {
+
+class TKtTextWriter;
+class TMemoryStream;
+class TCeTxtExport;
+
+// A column of the export port. There is one per port, re-pointed at the column most recently asked for.
+class TCeTxtWriter final : public TCustomFiledWriter {
+ public:
+  using TCustomFiledWriter::TCustomFiledWriter;
+
+  std::string HV_CALL GetName() override;
+  void HV_CALL SetName(const std::string&) override {}  // titles change only through the port's settings
+  int32_t HV_CALL GetFieldType() override { return ftString; }
+  int32_t HV_CALL GetIndex() override { return FIndex; }
+  // The current record's value for this column.
+  void HV_CALL SetAsString(const std::string& Value) override;
+
+  TCeTxtExport* FPort = nullptr;
+  TKtTextWriter* FWriter = nullptr;
+  int32_t FIndex = 0;
+};
+
+class TCeTxtExport final : public TCeTransPort, public IDataWriter {
+ public:
+  TCeTxtExport();
+  ~TCeTxtExport() override;
+
+  TComPtr<ITransNode> CreateSameClass() const override;
+  void LoadDefaultColumns() override;
+
+  // IInterface and ITransPort, reached through either base.
+  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
+    return TCeTransPort::QueryInterface(Iid, Obj);
+  }
+  int32_t HV_CALL AddRef() override { return TCeTransPort::AddRef(); }
+  int32_t HV_CALL Release() override { return TCeTransPort::Release(); }
+  int32_t HV_CALL GetFieldCount() override { return TCeTransPort::GetFieldCount(); }
+  void HV_CALL FindField(const std::string& Name, ITransField** Field) override {
+    TCeTransPort::FindField(Name, Field);
+  }
+  void HV_CALL GetField(int32_t Index, ITransField** Field) override;
+
+  // ITransNode
+  bool HV_CALL Initialize(int32_t Kind) override;
+  // Writes the image to the device when any record was appended since Initialize.
+  void HV_CALL Close() override;
+
+  // IDataWriter: the columns are fixed by the settings and are all text, so the host's announcements
+  // change nothing.
+  void HV_CALL SetFieldCount(int32_t) override {}
+  void HV_CALL SetFieldType(int32_t, int32_t) override {}
+  void HV_CALL Append() override;
+  void HV_CALL Post() override;
+
+  // The file being built, for tests: null before the first Append.
+  const TMemoryStream* Image() const { return FImage.get(); }
+
+ protected:
+  bool GetInterface(const TGuid& Iid, void** Obj) override;
+
+ private:
+  void DropImage();
+
+  std::unique_ptr<TKtTextWriter> FWriter;
+  std::unique_ptr<TMemoryStream> FImage;  // the writer's stream from the first Append on
+  std::unique_ptr<TCeTxtWriter> FField;
+  bool FTitleWritten = false;
+};
+
+}  // namespace halvern

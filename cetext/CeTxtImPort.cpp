@@ -1,0 +1,113 @@
+#include "cetext/CeTxtImPort.h"
+
+#include "rtl/Stream.h"
+#include "textformat/TextReader.h"
+
+namespace halvern {
+namespace {
+
+// 编号, 盘点标志, 备注
+const char* const ImportColumns[] = {"\xB1\xE0\xBA\xC5", "\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE",
+                                     "\xB1\xB8\xD7\xA2"};
+
+bool IsBlankByte(char C) {
+  return static_cast<unsigned char>(C) <= 32;
+}
+
+}  // namespace
+
+std::string HV_CALL TCeTxtReader::GetName() {
+  // The titles may have changed since this column was handed out.
+  if (FPort == nullptr || FIndex < 0 || FIndex >= FPort->GetFieldCount()) return {};
+  return FPort->FColumns[static_cast<size_t>(FIndex)];
+}
+
+std::string HV_CALL TCeTxtReader::GetAsString() {
+  if (FReader == nullptr || FIndex < 0) return {};
+  return FReader->GetField(FIndex);
+}
+
+bool HV_CALL TCeTxtReader::IsNull() {
+  const std::string Value = GetAsString();
+  for (char C : Value)
+    if (!IsBlankByte(C)) return false;
+  return true;
+}
+
+TCeTxtImPort::TCeTxtImPort() = default;
+
+TCeTxtImPort::~TCeTxtImPort() {
+  // The column goes first: it gives back to this port any reference still counted on it.
+  FField.reset();
+  DropCopy();
+}
+
+TComPtr<ITransNode> TCeTxtImPort::CreateSameClass() const {
+  return MakeCePort<TCeTxtImPort>();
+}
+
+void TCeTxtImPort::LoadDefaultColumns() {
+  FColumns.assign(std::begin(ImportColumns), std::end(ImportColumns));
+}
+
+bool TCeTxtImPort::GetInterface(const TGuid& Iid, void** Obj) {
+  if (Iid == IDataReader::IID) {
+    *Obj = static_cast<IDataReader*>(this);
+    return true;
+  }
+  return TCeTransPort::GetInterface(Iid, Obj);
+}
+
+void TCeTxtImPort::DropCopy() {
+  if (FReader) FReader->SetStream(nullptr);
+  FCopy.reset();
+}
+
+bool HV_CALL TCeTxtImPort::Initialize(int32_t Kind) {
+  TCeTransPort::Initialize(Kind);
+  if (!FReader) {
+    FReader = std::make_unique<TKtTextReader>();
+    FReader->SetDelimiter("|");
+  }
+  DropCopy();
+  return Kind == 1;
+}
+
+void HV_CALL TCeTxtImPort::Close() {
+  DropCopy();
+}
+
+void HV_CALL TCeTxtImPort::GetField(int32_t Index, ITransField** Field) {
+  if (Field == nullptr) return;
+  *Field = nullptr;
+  if (Index < 0 || Index >= GetFieldCount()) return;
+  if (!FField) FField = std::make_unique<TCeTxtReader>(static_cast<ITransNode*>(this));
+  FField->FReader = FReader.get();
+  FField->FIndex = Index;
+  FField->FPort = this;
+  FField->QueryInterface(ITransField::IID, reinterpret_cast<void**>(Field));
+}
+
+void HV_CALL TCeTxtImPort::MoveFirst() {
+  if (!FReader) return;  // not initialised: nothing to read into
+  if (!FCopy) {
+    auto Copy = std::make_unique<TMemoryStream>();
+    // A failure has been reported; without a copy the port stays at its end.
+    if (ExchangeWithDevice(TDirection::FromDevice, *Copy) != TExchangeResult::Success) return;
+    FCopy = std::move(Copy);
+    FReader->SetStream(FCopy.get());
+  }
+  FReader->First();
+  // The title line is not compared with anything: columns match fields by position.
+  if (FHasTitle) FReader->Next();
+}
+
+void HV_CALL TCeTxtImPort::MoveNext() {
+  if (FReader) FReader->Next();
+}
+
+bool HV_CALL TCeTxtImPort::IsEof() {
+  return !FReader || FReader->Eof();
+}
+
+}  // namespace halvern

@@ -1,0 +1,86 @@
+// The import port (kind 1): walks the records of a "|"-delimited text file on the device. MoveFirst
+// copies the whole device file into memory in one exchange; the text reader then parses that copy one
+// line per record, and the port's one column object answers field reads from the current record.
+//
+// The port owns its reader, the in-memory copy and the column object; references to the column count on
+// the port. Not thread-safe: driven from the host's calling thread, column reads not interleaved.
+#pragma once
+
+#include <memory>
+
+#include "cetext/CeTransPort.h"
+#include "transport/TransFields.h"
+
+namespace halvern {
+
+class TKtTextReader;
+class TMemoryStream;
+class TCeTxtImPort;
+
+// A column of the import port. There is one per port, re-pointed at the column most recently asked
+// for: a reference obtained earlier answers for that latest column.
+class TCeTxtReader final : public TCustomFieldReader {
+ public:
+  using TCustomFieldReader::TCustomFieldReader;
+
+  std::string HV_CALL GetName() override;
+  void HV_CALL SetName(const std::string&) override {}  // titles change only through the port's settings
+  int32_t HV_CALL GetFieldType() override { return ftString; }
+  int32_t HV_CALL GetIndex() override { return FIndex; }
+  // The current record's field; empty when the record has fewer fields.
+  std::string HV_CALL GetAsString() override;
+  // True when the field holds nothing but bytes 0-32.
+  bool HV_CALL IsNull() override;
+
+  TCeTxtImPort* FPort = nullptr;
+  TKtTextReader* FReader = nullptr;
+  int32_t FIndex = 0;
+};
+
+class TCeTxtImPort final : public TCeTransPort, public IDataReader {
+ public:
+  TCeTxtImPort();
+  ~TCeTxtImPort() override;
+
+  TComPtr<ITransNode> CreateSameClass() const override;
+  void LoadDefaultColumns() override;
+
+  // IInterface and ITransPort, reached through either base.
+  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
+    return TCeTransPort::QueryInterface(Iid, Obj);
+  }
+  int32_t HV_CALL AddRef() override { return TCeTransPort::AddRef(); }
+  int32_t HV_CALL Release() override { return TCeTransPort::Release(); }
+  int32_t HV_CALL GetFieldCount() override { return TCeTransPort::GetFieldCount(); }
+  void HV_CALL FindField(const std::string& Name, ITransField** Field) override {
+    TCeTransPort::FindField(Name, Field);
+  }
+  void HV_CALL GetField(int32_t Index, ITransField** Field) override;
+
+  // ITransNode
+  bool HV_CALL Initialize(int32_t Kind) override;
+  void HV_CALL Close() override;
+
+  // IDataReader
+  int32_t HV_CALL GetRecordCount() override { return -1; }  // known only by reading the file
+  void HV_CALL MoveFirst() override;
+  void HV_CALL MoveNext() override;
+  bool HV_CALL IsEof() override;
+
+  // The parsed copy, for tests: null until Initialize.
+  TKtTextReader* Reader() const { return FReader.get(); }
+  bool HasCopy() const { return FCopy != nullptr; }
+
+ protected:
+  bool GetInterface(const TGuid& Iid, void** Obj) override;
+
+ private:
+  // Drops the in-memory copy; the reader is left at its end.
+  void DropCopy();
+
+  std::unique_ptr<TKtTextReader> FReader;
+  std::unique_ptr<TMemoryStream> FCopy;  // the reader's stream while a copy is loaded
+  std::unique_ptr<TCeTxtReader> FField;
+};
+
+}  // namespace halvern
