@@ -1,6 +1,5 @@
 #include "emulator/EmuFaults.h"
 
-#include <charconv>
 #include <string>
 
 #include "device/RapiTypes.h"
@@ -16,13 +15,19 @@ std::string_view Trim(std::string_view S) {
   return S;
 }
 
+// Decimal digits only; std::from_chars is avoided because its lookup table is a unique symbol, which
+// would keep the library loaded after dlclose.
 template <class T>
 std::optional<T> Number(std::string_view S) {
   S = Trim(S);
-  T Value{};
-  const auto [End, Ec] = std::from_chars(S.data(), S.data() + S.size(), Value);
-  if (Ec != std::errc() || End != S.data() + S.size() || S.empty()) return std::nullopt;
-  return Value;
+  if (S.empty() || S.size() > 19) return std::nullopt;
+  uint64_t Value = 0;
+  for (char C : S) {
+    if (C < '0' || C > '9') return std::nullopt;
+    Value = Value * 10 + static_cast<uint64_t>(C - '0');
+  }
+  if (Value > static_cast<uint64_t>(static_cast<T>(~T{0}))) return std::nullopt;
+  return static_cast<T>(Value);
 }
 
 // "N[:CODE]"; without N the fault applies from the start.
