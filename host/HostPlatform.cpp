@@ -1,0 +1,42 @@
+#include "host/HostPlatform.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+
+#include <climits>
+#endif
+
+namespace halvern::host {
+
+std::string ProgramDirectory() {
+#ifdef _WIN32
+  wchar_t Path[MAX_PATH];
+  const DWORD N = GetModuleFileNameW(nullptr, Path, MAX_PATH);
+  if (N == 0 || N >= MAX_PATH) return {};
+  std::wstring Wide(Path, N);
+  Wide.resize(Wide.find_last_of(L"\\/") + 1);
+  const int Bytes = WideCharToMultiByte(CP_UTF8, 0, Wide.data(), static_cast<int>(Wide.size()), nullptr, 0,
+                                        nullptr, nullptr);
+  std::string Utf8(static_cast<size_t>(Bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, Wide.data(), static_cast<int>(Wide.size()), Utf8.data(), Bytes, nullptr,
+                      nullptr);
+  return Utf8;
+#else
+  char Path[PATH_MAX];
+  const ssize_t N = readlink("/proc/self/exe", Path, sizeof Path - 1);
+  if (N <= 0) return {};
+  std::string Result(Path, static_cast<size_t>(N));
+  Result.resize(Result.find_last_of('/') + 1);
+  return Result;
+#endif
+}
+
+void PrepareConsole() {
+#ifdef _WIN32
+  SetConsoleOutputCP(CP_UTF8);
+#endif
+}
+
+}  // namespace halvern::host
