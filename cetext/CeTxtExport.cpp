@@ -10,6 +10,24 @@ namespace {
 const char* const ExportColumns[] = {"\xB1\xE0\xBA\xC5", "\xD7\xCA\xB2\xFA\xC3\xFB\xB3\xC6",
                                      "\xD5\xCB\xC3\xE6\xCA\xFD\xC1\xBF"};
 
+// The device file's writer. Two kinds of value would otherwise not read back:
+//  - a value ending in a lone CR or LF, written bare as the last value of the file, loses that byte (the
+//    reader takes trailing line-break bytes at the end of the data for a partial line break);
+//  - a record of one empty value is an empty line, which the reader cannot tell from the end of the file
+//    (and which, as the first line, is not written at all, so the next record takes its place).
+// Both are quoted, which the reader removes again; every other value is written exactly as before.
+class TCeLineWriter final : public TKtTextWriter {
+ public:
+  TCeLineWriter() { SetCustomEnclosing(); }
+
+ protected:
+  bool NeedsEnclosing(std::string_view S) const override {
+    if (TKtTextWriter::NeedsEnclosing(S)) return true;
+    if (S.empty()) return Fields().Count() == 1;
+    return S.back() == '\r' || S.back() == '\n';
+  }
+};
+
 }  // namespace
 
 std::string HV_CALL TCeTxtWriter::GetName() {
@@ -52,7 +70,7 @@ void TCeTxtExport::DropImage() {
 bool HV_CALL TCeTxtExport::Initialize(int32_t Kind) {
   TCeTransPort::Initialize(Kind);
   if (!FWriter) {
-    FWriter = std::make_unique<TKtTextWriter>();
+    FWriter = std::make_unique<TCeLineWriter>();
     FWriter->SetDelimiter("|");
   }
   // Records buffered so far are dropped.
