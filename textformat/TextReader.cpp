@@ -221,7 +221,9 @@ void TKtTextReader::ReadRecord() {
   bool BreakFollows = false;
   const std::string_view Line = ReadLine(BreakFollows);
   if (!FColumnStops.empty()) {
-    SplitFixed(Line);
+    // Fixed columns give every line its fields, even an empty one; once the data is used up there is
+    // no line, and no fields, or Eof would never come.
+    if (!Line.empty() || BreakFollows) SplitFixed(Line);
   } else {
     SplitDelimited(Line);
   }
