@@ -16,9 +16,9 @@ constexpr uint32_t MaxDevicePosition = 0xFFFFFFFEu;  // 32-bit positions; 0xFFFF
 }  // namespace
 
 TEmuDevice& Device() {
-  // Never destroyed: the exports may run while the process tears down other static objects.
-  static TEmuDevice* const D = new TEmuDevice;
-  return *D;
+  // Destroyed when the library is unloaded, so a test that loads and frees it repeatedly leaks nothing.
+  static TEmuDevice D;
+  return D;
 }
 
 rapi::HRESULT TEmuDevice::RapiInit() {

@@ -8,6 +8,9 @@
 #include <dlfcn.h>
 #endif
 
+#include <thread>
+#include <vector>
+
 #include "device/KtRAPI.h"
 #include "platform/SysError.h"
 #include "rtl/Exceptions.h"
@@ -95,6 +98,21 @@ TEST_F(RapiBinding, CompleteLibraryIsBoundOnceAndRebindsAfterUnload) {
   EXPECT_FALSE(RapiAvailable());
   SetEnv("HALVERN_RAPI_LIBRARY", EmulatorPath());
   EXPECT_TRUE(ReloadRapiForTests());
+}
+
+TEST_F(RapiBinding, ConcurrentFirstUsesBindOnce) {
+  if (EmulatorPath().empty()) GTEST_SKIP() << "HALVERN_EMULATOR_PATH is not set";
+  SetEnv("HALVERN_RAPI_LIBRARY", EmulatorPath());
+  UnloadRapi();
+  std::vector<std::thread> Threads;
+  std::vector<int> Results(8, -1);
+  for (size_t I = 0; I < Results.size(); ++I) {
+    Threads.emplace_back([&Results, I] { Results[I] = RapiAvailable() ? 1 : 0; });
+  }
+  for (std::thread& T : Threads) T.join();
+  for (int R : Results) EXPECT_EQ(R, 1);
+  UnloadRapi();
+  EXPECT_FALSE(StillLoaded(EmulatorPath()));  // one binding, released by one unload
 }
 
 }  // namespace
