@@ -1,4 +1,6 @@
-// Run-time loading of a shared library by path or name, with an owning handle.
+// Run-time loading of a shared library by path or name, with an owning handle: the library is freed when
+// its TDynLib is destroyed. On Windows the name is GBK (the engine's code page) and is widened for the
+// loader; elsewhere it goes to the dynamic linker as it is. One TDynLib is used by one thread at a time.
 #pragma once
 
 #include <string>
