@@ -1,0 +1,110 @@
+// Device failures as the host sees them: one log event with code 35 per failed operation, the operation
+// returning normally, no records after a failed load, every connection and file handle closed.
+#include "PortTestSupport.h"
+#include "platform/SysError.h"
+
+namespace halvern::test {
+namespace {
+
+const std::string FileKey = "\xCE\xC4\xBC\xFE\xC3\xFB";  // 文件名
+// 无法连接设备,请检查驱动程序是否安装正确
+const std::string NoConnection =
+    "\xCE\xDE\xB7\xA8\xC1\xAC\xBD\xD3\xC9\xE8\xB1\xB8,"
+    "\xC7\xEB\xBC\xEC\xB2\xE9\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2"
+    "\xCA\xC7\xB7\xF1\xB0\xB2\xD7\xB0\xD5\xFD\xC8\xB7";
+
+struct TFault {
+  int32_t Kind;  // 1 import, 2 export
+  const char* Faults;
+  std::string Message;
+};
+
+class PortFaults : public PortHostTest, public ::testing::WithParamInterface<TFault> {};
+
+TEST_P(PortFaults, OneReportPerFailedOperation) {
+  const TFault& F = GetParam();
+  WriteDeviceFile("Temp/fault.txt", std::string(100000, 'x') + "\r\ny");
+  TPortHandle Port(E, F.Kind);
+  Port.SetOptions(FileKey + "=\\Temp\\fault.txt");
+  if (F.Kind == 2)
+    Port.WriteAll(std::vector<std::vector<std::string>>(5000, {"0123456789", "abcdefghij", "x"}));
+  PortSetEnv("HALVERN_DEVICE_FAULTS", F.Faults);
+  if (F.Kind == 1) {
+    E->MoveFirst(Port.H());
+    EXPECT_EQ(E->IsEof(Port.H()), 1);
+    E->MoveNext(Port.H());
+    EXPECT_EQ(E->IsEof(Port.H()), 1);
+  } else {
+    Port.Fina();
+  }
+  ASSERT_EQ(Port.Log.size(), 1u);
+  EXPECT_EQ(Port.Log[0].first, 35);
+  EXPECT_EQ(Port.Log[0].second, F.Message);
+}
+
+const std::string OpenError = "Cannot open file \"\\Temp\\fault.txt\". ";
+const std::string CreateError = "Cannot create file \"\\Temp\\fault.txt\". ";
+
+INSTANTIATE_TEST_SUITE_P(Device, PortFaults,
+                         ::testing::Values(TFault{1, "init", platform::SystemErrorText(1167)},
+                                           TFault{1, "open=32", OpenError + platform::SystemErrorText(32)},
+                                           TFault{1, "read-after=0", "Stream read error"},
+                                           TFault{1, "read-after=65536:21", "Stream read error"},
+                                           TFault{2, "init", platform::SystemErrorText(1167)},
+                                           TFault{2, "open=5", CreateError + platform::SystemErrorText(5)},
+                                           TFault{2, "write-after=0", "Stream write error"},
+                                           TFault{2, "write-after=65536", "Stream write error"},
+                                           TFault{2, "short-write", "Stream write error"}));
+
+TEST_F(PortHostTest, AFailedLoadIsRetriedByTheNextMoveFirst) {
+  TPortHandle Port(E, 1);
+  Port.SetOptions(FileKey + "=\\Temp\\later.txt");
+  E->MoveFirst(Port.H());
+  EXPECT_EQ(E->IsEof(Port.H()), 1);
+  WriteDeviceFile("Temp/later.txt", "a");
+  EXPECT_EQ(Port.ReadAll().size(), 1u);
+  EXPECT_EQ(Port.Log.size(), 1u);
+}
+
+// A second instance of the engine library, loaded from a copy of its file, binds the device afresh: with
+// no device library at all here.
+TEST(PortNoDevice, EveryTransferReportsTheConnectionMessage) {
+  namespace fs = std::filesystem;
+  const fs::path Original = HALVERN_LIBRARY_PATH;
+  const fs::path Copy = TPortDevice::Get().Root() / ("engine-copy" + Original.extension().string());
+  std::error_code Ec;
+  fs::copy_file(Original, Copy, fs::copy_options::overwrite_existing, Ec);
+  if (Ec) GTEST_SKIP() << "cannot copy the engine library: " << Ec.message();
+  TExports Copied;
+  {
+    platform::TDynLib Lib;
+    ASSERT_TRUE(Lib.Load(Copy.string()));
+#define HV_BIND(Ret, Name, Params)                                   \
+  Copied.Name = reinterpret_cast<HV_PFN_##Name>(Lib.Resolve(#Name)); \
+  ASSERT_NE(Copied.Name, nullptr) << #Name;
+    HV_EXPORT_LIST(HV_BIND)
+#undef HV_BIND
+    const char* Bound = std::getenv("HALVERN_RAPI_LIBRARY");
+    const std::string Saved = Bound != nullptr ? Bound : "";
+    PortSetEnv("HALVERN_RAPI_LIBRARY", (TPortDevice::Get().Root() / "no-such-library").string());
+    {
+      TPortHandle Import(&Copied, 1);
+      ASSERT_EQ(Import.Result(), ENGINE_OK);
+      Import.SetOptions(FileKey + "=\\Temp\\x.txt");
+      Copied.MoveFirst(Import.H());
+      EXPECT_EQ(Copied.IsEof(Import.H()), 1);
+      Copied.MoveFirst(Import.H());
+      TPortHandle Export(&Copied, 2);
+      Export.SetOptions(FileKey + "=\\Temp\\x.txt");
+      Export.WriteAll({{"a", "b", "c"}});
+      Export.Fina();
+      EXPECT_EQ(Import.Log, (TLog{{35, NoConnection}, {35, NoConnection}}));
+      EXPECT_EQ(Export.Log, (TLog{{35, NoConnection}}));
+    }
+    PortSetEnv("HALVERN_RAPI_LIBRARY", Saved);
+  }
+  fs::remove(Copy, Ec);
+}
+
+}  // namespace
+}  // namespace halvern::test
