@@ -4,6 +4,7 @@
 #include <atomic>
 #include <mutex>
 #include <tuple>
+#include <type_traits>
 
 #include "device/RapiEntries.h"
 #include "platform/DynLib.h"
