@@ -161,8 +161,10 @@ HWND FindChild(HWND Parent, const wchar_t* Class, const wchar_t* Text) {
 }
 
 bool SaveScreenshot(HWND Wnd, const std::string& Path) {
+  // The client area only: without a window manager nobody draws the frame.
   RECT R{};
-  GetWindowRect(Wnd, &R);
+  GetClientRect(Wnd, &R);
+  MapWindowPoints(Wnd, nullptr, reinterpret_cast<POINT*>(&R), 2);
   const int W = R.right - R.left, H = R.bottom - R.top;
   if (W <= 0 || H <= 0) return false;
   HDC Screen = GetDC(nullptr);

@@ -73,7 +73,7 @@ int ListSelected(HWND List);
 void ListSelect(HWND List, int Index);
 HWND FindChild(HWND Parent, const wchar_t* Class, const wchar_t* Text);
 
-// Saves what the screen shows of Wnd (frame included) as a PNG file.
+// Saves what the screen shows of Wnd's client area as a PNG file.
 bool SaveScreenshot(HWND Wnd, const std::string& Path);
 
 }  // namespace halvern::test
