@@ -20,7 +20,7 @@ if [[ ! -x $host ]]; then
 fi
 command=info
 # The help lists the commands the program has.
-if "$host" --help 2>&1 | grep -Eq '^[[:space:]]*demo([[:space:]]|$)'; then
+if "$host" --help 2>&1 | grep -qw demo; then
   command=demo
 fi
 halvern_log "$host $command $*"

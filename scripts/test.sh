@@ -73,7 +73,14 @@ check_format() {
   else
     mapfile -t files < <(find . -path ./build -prune -o \( -name '*.h' -o -name '*.cpp' \) -print)
   fi
-  [[ ${#files[@]} -eq 0 ]] || clang-format --dry-run -Werror "${files[@]}"
+  local file unformatted=0
+  for file in "${files[@]}"; do
+    if ! clang-format --dry-run -Werror "$file" >/dev/null 2>&1; then
+      echo "not formatted: $file"
+      unformatted=$((unformatted + 1))
+    fi
+  done
+  [[ $unformatted -eq 0 ]]
 }
 
 # run_ctest PRESET: runs the preset's tests and adds their counts.
@@ -82,7 +89,7 @@ run_ctest() {
   local launcher=()
   # ThreadSanitizer cannot map its shadow memory under the high address-space randomisation of newer
   # kernels; the tests run with randomisation off.
-  if [[ $preset == *tsan* ]] && command -v setarch >/dev/null 2>&1; then
+  if [[ $preset == *tsan* ]] && setarch "$(uname -m)" -R true 2>/dev/null; then
     launcher=(setarch "$(uname -m)" -R)
   fi
   "${launcher[@]}" ctest --preset "$preset" -j "$jobs" --no-tests=error 2>&1 | tee "$log"
@@ -164,7 +171,7 @@ run_fuzz() {
 started=$SECONDS
 timed "install" halvern_install_packages "${HALVERN_PACKAGES_TEST[@]}" || fail "installing packages"
 mkdir -p build
-if timed "format" check_format; then pass 1; else fail "formatting (clang-format -i the files above)"; fi
+if timed "format" check_format; then pass 1; else fail "formatting (run clang-format -i on the files listed)"; fi
 for preset in $presets; do
   test_preset "$preset"
 done
