@@ -220,9 +220,9 @@ int RunConfigure(TCommandContext& C) {
 
 #endif
 
+// Exit status: 0 confirmed, 1 cancelled or failed, 2 usage error or no Windows host.
 const TCommandRegistration Configure({"configure", "[--kind import|export] [--options TEXT]",
-                                      "edit a port's settings on its page and print them (Windows; "
-                                      "cancel exits 1, elsewhere exits 2)",
+                                      "edit a port on its page, print its options (Windows; else exit 2)",
                                       &RunConfigure});
 
 }  // namespace
