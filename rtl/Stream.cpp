@@ -44,19 +44,26 @@ int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
 int32_t TMemoryStream::Read(void* Buffer, int32_t Count) {
   if (Count <= 0 || FPosition < 0 || FPosition >= FSize) return 0;
   const int64_t N = std::min<int64_t>(Count, FSize - FPosition);
-  std::memcpy(Buffer, FData.data() + FPosition, static_cast<size_t>(N));
+  std::memcpy(Buffer, FData.get() + FPosition, static_cast<size_t>(N));
   FPosition += N;
   return static_cast<int32_t>(N);
+}
+
+void TMemoryStream::Reserve(int64_t NewCapacity) {
+  if (NewCapacity <= FCapacity) return;
+  std::unique_ptr<char[]> Bigger(new char[static_cast<size_t>(NewCapacity)]);
+  if (FSize > 0) std::memcpy(Bigger.get(), FData.get(), static_cast<size_t>(FSize));
+  FData = std::move(Bigger);
+  FCapacity = NewCapacity;
 }
 
 int32_t TMemoryStream::Write(const void* Buffer, int32_t Count) {
   if (Count <= 0 || FPosition < 0) return 0;
   const int64_t End = FPosition + Count;
-  if (End > static_cast<int64_t>(FData.size())) {
-    // Grow geometrically so that a file built record by record costs amortised linear time.
-    FData.resize(static_cast<size_t>(std::max<int64_t>(End, static_cast<int64_t>(FData.size()) * 2)));
-  }
-  std::memcpy(FData.data() + FPosition, Buffer, static_cast<size_t>(Count));
+  // Grow geometrically so that a file built record by record costs amortised linear time.
+  if (End > FCapacity) Reserve(std::max<int64_t>({End, FCapacity * 2, 256}));
+  if (FPosition > FSize) std::memset(FData.get() + FSize, 0, static_cast<size_t>(FPosition - FSize));
+  std::memcpy(FData.get() + FPosition, Buffer, static_cast<size_t>(Count));
   FPosition = End;
   if (End > FSize) FSize = End;
   return Count;
@@ -73,14 +80,15 @@ int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 
 void TMemoryStream::SetSize(int64_t NewSize) {
   if (NewSize < 0) NewSize = 0;
-  FData.resize(static_cast<size_t>(NewSize));
+  Reserve(NewSize);
+  if (NewSize > FSize) std::memset(FData.get() + FSize, 0, static_cast<size_t>(NewSize - FSize));
   FSize = NewSize;
   if (FPosition > FSize) FPosition = FSize;
 }
 
 void TMemoryStream::Clear() {
-  FData.clear();
-  FData.shrink_to_fit();
+  FData.reset();
+  FCapacity = 0;
   FSize = 0;
   FPosition = 0;
 }

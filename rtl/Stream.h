@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,12 +50,18 @@ class TMemoryStream : public TStream {
   void SetSize(int64_t NewSize) override;
   int64_t GetSize() override { return FSize; }
 
-  const char* Data() const { return FData.data(); }
-  std::string ToString() const { return std::string(FData.data(), static_cast<size_t>(FSize)); }
+  const char* Data() const { return FData.get(); }
+  std::string ToString() const { return std::string(FData.get(), static_cast<size_t>(FSize)); }
   void Clear();
 
  private:
-  std::vector<char> FData;  // capacity; FSize bytes are valid
+  // Makes room for at least NewCapacity bytes, keeping the valid ones.
+  void Reserve(int64_t NewCapacity);
+
+  // FCapacity bytes, of which the first FSize are valid; new room is not cleared, the stream clears
+  // only what becomes part of the data without being written (a gap left by seeking past the end).
+  std::unique_ptr<char[]> FData;
+  int64_t FCapacity = 0;
   int64_t FSize = 0;
   int64_t FPosition = 0;
 };

@@ -11,29 +11,15 @@ TStringList::TStringList(std::initializer_list<std::string_view> Items) {
   for (std::string_view S : Items) Add(S);
 }
 
-void TStringList::CheckIndex(int32_t Index) const {
-  if (Index < 0 || static_cast<size_t>(Index) >= FCount) {
-    char Text[64];
-    std::snprintf(Text, sizeof Text, SListIndexError, static_cast<int>(Index));
-    throw EStringListError(Text);
-  }
-}
-
-const std::string& TStringList::Get(int32_t Index) const {
-  CheckIndex(Index);
-  return FItems[static_cast<size_t>(Index)];
+void TStringList::IndexError(int32_t Index) {
+  char Text[64];
+  std::snprintf(Text, sizeof Text, SListIndexError, static_cast<int>(Index));
+  throw EStringListError(Text);
 }
 
 void TStringList::Put(int32_t Index, std::string_view S) {
   CheckIndex(Index);
   FItems[static_cast<size_t>(Index)].assign(S);
-}
-
-std::string& TStringList::AddEmpty() {
-  if (FCount == FItems.size()) FItems.emplace_back();
-  std::string& Slot = FItems[FCount++];
-  Slot.clear();
-  return Slot;
 }
 
 int32_t TStringList::Add(std::string_view S) {

@@ -22,7 +22,10 @@ class TStringList {
   int32_t Count() const noexcept { return static_cast<int32_t>(FCount); }
   bool Empty() const noexcept { return FCount == 0; }
 
-  const std::string& Get(int32_t Index) const;
+  const std::string& Get(int32_t Index) const {
+    CheckIndex(Index);
+    return FItems[static_cast<size_t>(Index)];
+  }
   void Put(int32_t Index, std::string_view S);
   int32_t Add(std::string_view S);
   void Insert(int32_t Index, std::string_view S);
@@ -32,7 +35,12 @@ class TStringList {
   void SetCount(int32_t N);
 
   // Appends an empty string and returns it for the caller to fill in place (reuses old storage).
-  std::string& AddEmpty();
+  std::string& AddEmpty() {
+    if (FCount == FItems.size()) FItems.emplace_back();
+    std::string& Slot = FItems[FCount++];
+    Slot.clear();
+    return Slot;
+  }
 
   const std::string& operator[](int32_t Index) const { return Get(Index); }
   std::vector<std::string> ToVector() const;
@@ -43,7 +51,10 @@ class TStringList {
   friend bool operator==(const TStringList& A, const TStringList& B);
 
  private:
-  void CheckIndex(int32_t Index) const;
+  void CheckIndex(int32_t Index) const {
+    if (Index < 0 || static_cast<size_t>(Index) >= FCount) IndexError(Index);
+  }
+  [[noreturn]] static void IndexError(int32_t Index);
 
   std::vector<std::string> FItems;  // the first FCount are the list; the rest is spare storage
   size_t FCount = 0;

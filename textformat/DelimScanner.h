@@ -43,6 +43,8 @@ class TDelimScanner {
   // Forgets the quote and bracket state: the next Scan starts outside quotes at depth 0.
   void Reset() noexcept {
     FInQuote = false;
+    FSawQuote = false;
+    FSawBracket = false;
     FDepth = 0;
   }
 
@@ -55,6 +57,12 @@ class TDelimScanner {
   size_t Lookahead() const noexcept { return FLookahead; }
 
   bool InQuote() const noexcept { return FInQuote; }
+  // Whether a byte that can begin the quote was met since the last Reset: a field without one needs no
+  // unquoting.
+  bool SawQuote() const noexcept { return FSawQuote; }
+  // Whether a byte that can begin the quote or a bracket was met since the last Reset: a text without one
+  // splits at its delimiters as a plain search would.
+  bool SawQuoteOrBracket() const noexcept { return FSawQuote || FSawBracket; }
   int64_t Depth() const noexcept { return FDepth; }
 
  private:
@@ -64,8 +72,15 @@ class TDelimScanner {
   const char* FindQuote(const char* P, const char* End) const noexcept;
   // True when S lies whole at P + Offset, before End.
   static bool At(const char* P, size_t Offset, const char* End, const std::string& S) noexcept {
-    return static_cast<size_t>(End - P) >= Offset + S.size() &&
-           std::memcmp(P + Offset, S.data(), S.size()) == 0;
+    if (static_cast<size_t>(End - P) < Offset + S.size()) return false;
+    // Patterns are a byte or two in practice: compare those inline rather than call memcmp.
+    const char* Q = P + Offset;
+    switch (S.size()) {
+      case 0: return true;
+      case 1: return Q[0] == S[0];
+      case 2: return Q[0] == S[0] && Q[1] == S[1];
+      default: return std::memcmp(Q, S.data(), S.size()) == 0;
+    }
   }
 
   std::string FDelim, FQuote, FOpen, FClose;
@@ -73,9 +88,13 @@ class TDelimScanner {
   bool FNoDelimiter = true;
   uint8_t FClass[256] = {};
   int FSingleTrigger = -1;  // the only trigger byte, when there is exactly one
+  int FTriggerCount = 0;
+  uint64_t FTriggerWords[4] = {};  // each trigger byte repeated eight times, for the word-wise search
   size_t FLookahead = 1;
 
   bool FInQuote = false;
+  bool FSawQuote = false;
+  bool FSawBracket = false;
   int64_t FDepth = 0;
 };
 

@@ -128,17 +128,6 @@ bool TKtTextReader::SourceExhausted() const {
   return FStream->GetPosition() >= FStream->GetSize();
 }
 
-bool TKtTextReader::Eof() const {
-  if (FStream == nullptr) return true;
-  if (!FFields.Empty() || FBufPos != FBufEnd) return false;
-  return SourceExhausted();
-}
-
-std::string TKtTextReader::GetField(int32_t Index) const {
-  if (Index >= FFields.Count()) return std::string();
-  return FFields.Get(Index);
-}
-
 void TKtTextReader::FillBuffer() {
   const size_t N = FBufEnd - FBufPos;
   if (N > 0 && FBufPos > 0) std::memmove(FBuffer.get(), FBuffer.get() + FBufPos, N);
@@ -161,11 +150,13 @@ void TKtTextReader::SkipLineBreak() {
   if (L == 0) return;
   if (FBufEnd - FBufPos < L) FillBuffer();
   const size_t Have = FBufEnd - FBufPos;
-  if (Have >= L) {
-    if (std::memcmp(FBuffer.get() + FBufPos, FLineBreak.data(), L) == 0) FBufPos += L;
-  } else if (std::memcmp(FBuffer.get() + FBufPos, FLineBreak.data(), Have) == 0) {
-    FBufPos = FBufEnd;  // the end of data holds the beginning of a line break
+  const char* const P = FBuffer.get() + FBufPos;
+  const size_t N = std::min(Have, L);
+  for (size_t I = 0; I < N; ++I) {
+    if (P[I] != FLineBreak[I]) return;
   }
+  // All of the line break, or at the end of data its beginning: consume it.
+  FBufPos += N;
 }
 
 std::string_view TKtTextReader::ReadLine(bool& BreakFollows) {
@@ -177,9 +168,11 @@ std::string_view TKtTextReader::ReadLine(bool& BreakFollows) {
   // Offset from FBufPos at which the scanner resumes; the bytes before it are decided.
   size_t ScanOffset = 0;
   for (;;) {
-    const bool Final = SourceExhausted();
     char* const Buf = FBuffer.get();
-    const TDelimScanner::TResult R = FLineScanner.Scan(Buf + FBufPos + ScanOffset, Buf + FBufEnd, Final);
+    // Most lines end inside the buffer: only ask the stream whether more is coming when this one does not.
+    TDelimScanner::TResult R = FLineScanner.Scan(Buf + FBufPos + ScanOffset, Buf + FBufEnd, false);
+    const bool Final = !R.Found && SourceExhausted();
+    if (Final) R = FLineScanner.Scan(R.Pos, Buf + FBufEnd, true);
     const auto Stop = static_cast<size_t>(R.Pos - Buf);
     if (R.Found) {
       BreakFollows = true;
@@ -225,7 +218,10 @@ void TKtTextReader::ReadRecord() {
     // no line, and no fields, or Eof would never come.
     if (!Line.empty() || BreakFollows) SplitFixed(Line);
   } else {
-    SplitDelimited(Line);
+    // The line scan met every quote and bracket byte before the line break; without any, the field
+    // search needs no quote or bracket rules.
+    const bool Plain = !FBlankSeparated && (FQuote.empty() || !FLineScanner.SawQuoteOrBracket());
+    SplitDelimited(Line, Plain);
   }
   // Only now: skipping may refill the buffer, which the line may point into.
   if (BreakFollows) SkipLineBreak();
@@ -234,31 +230,50 @@ void TKtTextReader::ReadRecord() {
 const char* TKtTextReader::SkipSeparator(const char* P, const char* End) const {
   if (!FBlankSeparated) {
     const size_t DL = FDelimiter.size();
-    if (static_cast<size_t>(End - P) >= DL && std::memcmp(P, FDelimiter.data(), DL) == 0) return P + DL;
-    return P;
+    if (static_cast<size_t>(End - P) < DL) return P;
+    for (size_t I = 0; I < DL; ++I) {
+      if (P[I] != FDelimiter[I]) return P;
+    }
+    return P + DL;
   }
   while (P < End && IsBlank(*P)) ++P;
   if (P < End && FDelimiter.find(*P) != std::string::npos) ++P;
   return P;
 }
 
-void TKtTextReader::SplitDelimited(std::string_view Line) {
+void TKtTextReader::SplitDelimited(std::string_view Line, bool Plain) {
   const char* P = Line.data();
   const char* const End = P + Line.size();
+  if (Plain && FDelimiter.size() == 1) {
+    // Without trimming or brackets a field is its bytes as they are.
+    const bool AsIs = !FTrimFields && (FOpenBracket.empty() || FCloseBracket.empty());
+    while (P < End) {
+      const auto* Q = static_cast<const char*>(std::memchr(P, FDelimiter[0], static_cast<size_t>(End - P)));
+      const char* const FieldEnd = Q == nullptr ? End : Q;
+      if (AsIs) {
+        FFields.AddEmpty().assign(P, static_cast<size_t>(FieldEnd - P));
+      } else {
+        AddField(std::string_view(P, static_cast<size_t>(FieldEnd - P)), false);
+      }
+      if (Q == nullptr) return;
+      P = Q + 1;
+    }
+    return;
+  }
   if (FBlankSeparated) P = SkipSeparator(P, End);
   while (P < End) {
     FFieldScanner.Reset();
     const TDelimScanner::TResult R = FFieldScanner.Scan(P, End, true);
     if (!R.Found) {
-      AddField(std::string_view(P, static_cast<size_t>(End - P)));
+      AddField(std::string_view(P, static_cast<size_t>(End - P)), FFieldScanner.SawQuote());
       return;
     }
-    AddField(std::string_view(P, static_cast<size_t>(R.Pos - P)));
+    AddField(std::string_view(P, static_cast<size_t>(R.Pos - P)), FFieldScanner.SawQuote());
     P = SkipSeparator(R.Pos, End);
   }
 }
 
-void TKtTextReader::AddField(std::string_view Raw) {
+void TKtTextReader::AddField(std::string_view Raw, bool MayHoldQuote) {
   std::string_view S = FTrimFields ? TrimBlanks(Raw) : Raw;
   std::string& Slot = FFields.AddEmpty();
   const size_t OL = FOpenBracket.size();
@@ -267,7 +282,8 @@ void TKtTextReader::AddField(std::string_view Raw) {
     const std::string_view Inner =
         S.size() >= OL + CL ? S.substr(OL, S.size() - OL - CL) : std::string_view();
     Slot.assign(Unbracket(Inner));
-  } else if (!FQuote.empty() && !S.empty() && std::memchr(S.data(), FQuote[0], S.size()) != nullptr) {
+  } else if (MayHoldQuote && !FQuote.empty() && !S.empty() &&
+             std::memchr(S.data(), FQuote[0], S.size()) != nullptr) {
     Slot = UnquoteStr(S, FQuote);
   } else {
     Slot.assign(S);

@@ -65,10 +65,17 @@ class TKtTextReader : public TPersistent {
   // Reads the next record; ask Eof afterwards.
   void Next();
   // True without a stream, or once the data is used up and the record just read has no fields.
-  bool Eof() const;
+  bool Eof() const {
+    if (FStream == nullptr) return true;
+    if (!FFields.Empty() || FBufPos != FBufEnd) return false;
+    return SourceExhausted();
+  }
 
   // The field at Index, or "" at or beyond the field count; a negative index raises EStringListError.
-  std::string GetField(int32_t Index) const;
+  std::string GetField(int32_t Index) const {
+    if (Index >= FFields.Count()) return std::string();
+    return FFields.Get(Index);
+  }
   const TStringList& Fields() const noexcept { return FFields; }
 
  protected:
@@ -84,10 +91,12 @@ class TKtTextReader : public TPersistent {
   // The raw text of the next record; BreakFollows tells whether a line break ends it in the buffer.
   std::string_view ReadLine(bool& BreakFollows);
   void ReadRecord();
-  void SplitDelimited(std::string_view Line);
+  // Plain: the line holds no quote or bracket byte, so fields end at every delimiter.
+  void SplitDelimited(std::string_view Line, bool Plain);
   void SplitFixed(std::string_view Line);
   const char* SkipSeparator(const char* P, const char* End) const;
-  void AddField(std::string_view Raw);
+  // MayHoldQuote false: the scanner met no quote byte in Raw, so there is nothing to unquote.
+  void AddField(std::string_view Raw, bool MayHoldQuote = true);
   void AddFixedField(std::string_view Raw);
 
   std::vector<int32_t> FColumnStops;

@@ -117,23 +117,25 @@ void TKtTextWriter::WriteStr(std::string_view S) {
 
 void TKtTextWriter::WriteRecord() {
   if (FStream == nullptr) throw EWriteError(SWriteError);
-  if (FStream->GetPosition() != 0) WriteStr(FLineBreak);
+  FRecord.clear();
+  if (FStream->GetPosition() != 0) Append(FLineBreak);
   const int32_t Count = FFields.Count();
   for (int32_t I = 0; I < Count; ++I) {
     const std::string& Value = FFields.Get(I);
     if (FFixedWidth == 0 && IsPlain(Value)) {
       if (!FSkipEmpty || !Value.empty()) {
-        WriteStr(Value);
-        if (I != Count - 1) WriteStr(FDelimiter);
+        Append(Value);
+        if (I != Count - 1) Append(FDelimiter);
       }
       continue;
     }
     const std::string T = FormatField(I);
     if (!FSkipEmpty || !T.empty()) {
-      WriteStr(T);
-      if (FFixedWidth == 0 && I != Count - 1) WriteStr(FDelimiter);
+      Append(T);
+      if (FFixedWidth == 0 && I != Count - 1) Append(FDelimiter);
     }
   }
+  WriteStr(FRecord);
 }
 
 }  // namespace halvern

@@ -7,7 +7,8 @@
 // than 0. Values that need it are quoted with every inner quote tripled, which the reader's quote scanning
 // reads back as one field.
 //
-// The stream is not owned. A short write raises EWriteError. Not thread-safe.
+// A record goes to the stream in one write; a short write raises EWriteError. The stream is not owned.
+// Not thread-safe.
 #pragma once
 
 #include <cstdint>
@@ -84,6 +85,7 @@ class TKtTextWriter : public TPersistent {
   // True when no byte of S could make it need quoting or enclosing: it is written as it is.
   bool IsPlain(std::string_view S) const noexcept;
   void WriteStr(std::string_view S);
+  void Append(std::string_view S) { FRecord.append(S.data(), S.size()); }
 
   TStringList FFields;
   TStream* FStream = nullptr;
@@ -97,6 +99,7 @@ class TKtTextWriter : public TPersistent {
 
   bool FCustomEnclosing = false;
   bool FSpecialByte[256] = {};  // first bytes of every setting that can make a value special, and space
+  std::string FRecord;          // the record being written, handed to the stream in one write
 };
 
 }  // namespace halvern
