@@ -11,10 +11,10 @@
 
 #include "transport/DateTime.h"
 
+#include <clocale>
+
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <clocale>
 #endif
 
 namespace halvern {
@@ -166,6 +166,12 @@ std::optional<TDateTime> TextToTimeOnly(std::string_view Text) {
   return Time;
 }
 
+// The decimal point the C runtime's number reader expects (its locale, not the user's settings).
+char CrtDecimalPoint() {
+  const std::lconv* L = std::localeconv();
+  return L && L->decimal_point && L->decimal_point[0] != '\0' ? L->decimal_point[0] : '.';
+}
+
 int HexValue(char C) {
   if (C >= '0' && C <= '9') return C - '0';
   if (C >= 'a' && C <= 'f') return C - 'a' + 10;
@@ -192,8 +198,7 @@ char LocaleDecimalSeparator() {
     return Buf[0];
   return '.';
 #else
-  const std::lconv* L = std::localeconv();
-  return L && L->decimal_point && L->decimal_point[0] != '\0' ? L->decimal_point[0] : '.';
+  return CrtDecimalPoint();
 #endif
 }
 
@@ -353,9 +358,9 @@ std::optional<TExtended> TextToExtended(std::string_view Text) {
   }
   if (I != S.size()) return std::nullopt;
 
-  // The runtime reads the locale's decimal point, so hand it that one in place of ".".
+  // The C runtime reads its own locale's decimal point, so hand it that one in place of ".".
   std::string C(S);
-  const char Point = LocaleDecimalSeparator();
+  const char Point = CrtDecimalPoint();
   for (char& Ch : C)
     if (Ch == '.') Ch = Point;
   char* End = nullptr;
