@@ -90,15 +90,6 @@ TEST(CeConfigCheck, ValidEntriesReachTheWorkingCopyButNotTheBoundPortUntilUpdate
   F.Page->HidePage();
 }
 
-TEST(CeConfigCheck, CheckBeforeShowPageMakesTheWorkingCopyOnDemand) {
-  auto Node = TFakePort::Make();
-  TPageFixture F(TFakePort::Of(Node));
-  F.View->SetFileText("f");
-  EXPECT_TRUE(F.Page->CheckSucceed());
-  ASSERT_NE(F.Page->WorkPort(), nullptr);
-  EXPECT_EQ(F.Page->WorkPort()->FFileName, "f");
-}
-
 TEST(CeConfigSave, FileNameLosesSurroundingControlsWhileTitlesAreKeptAsTyped) {
   auto Node = TFakePort::Make();
   TFakePort* Port = TFakePort::Of(Node);

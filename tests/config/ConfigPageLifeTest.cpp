@@ -92,16 +92,6 @@ TEST(ConfigPageLife, EveryPresentedStepSendsTheHintThroughTheBoundPortsEvents) {
   F.Ref->HidePage();
 }
 
-TEST(ConfigPageLife, StepsWithoutEventsAreSilent) {
-  auto Node = TFakePort::Make();
-  TPageFixture F(TFakePort::Of(Node));
-  F.Ref->ShowPage(nullptr, 0);
-  F.Ref->First();
-  F.Ref->Last();
-  EXPECT_TRUE(F.Shown->empty());
-  F.Ref->HidePage();
-}
-
 TEST(ConfigPageLife, WorkingPortIsAHandleOnlyWhileShown) {
   auto Node = TFakePort::Make();
   TPageFixture F(TFakePort::Of(Node));
