@@ -1,0 +1,176 @@
+#include "host/HostOptions.h"
+
+#include <filesystem>
+#include <ostream>
+
+#include "host/HostConsole.h"
+#include "host/HostPlatform.h"
+#include "platform/CodePage.h"
+
+namespace halvern::host {
+namespace {
+
+// "文件名", "包含标题", "数据列": the keys of a device text port's options.
+constexpr char kKeyFileName[] = "\xCE\xC4\xBC\xFE\xC3\xFB";
+constexpr char kKeyHasTitle[] = "\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2";
+constexpr char kKeyColumns[] = "\xCA\xFD\xBE\xDD\xC1\xD0";
+
+struct TOptionSpec {
+  const char* Name;
+  unsigned Group;
+  bool TakesValue;
+};
+
+constexpr TOptionSpec kSpecs[] = {
+    {"--file", hoPort, true},         {"--title", hoPort, false},  {"--no-title", hoPort, false},
+    {"--columns", hoPort, true},      {"--options", hoPort, true}, {"--device", hoDevice, true},
+    {"--encoding", hoEncoding, true}, {"--kind", hoKind, true},    {"--engine", hoEngine, true},
+};
+
+std::filesystem::path PathFromUtf8(const std::string& Utf8) {
+  return std::filesystem::path(std::u8string(Utf8.begin(), Utf8.end()));
+}
+
+std::string EmulatorFileName() {
+#ifdef _WIN32
+  return "rapiemu.dll";
+#else
+  return "librapiemu.so";
+#endif
+}
+
+}  // namespace
+
+bool FitsGbk(std::string_view Utf8, std::string& Gbk) {
+  Gbk = platform::Utf8ToAnsi(Utf8);
+  return platform::AnsiToUtf8(Gbk) == Utf8;
+}
+
+int ParseHostOptions(TCommandContext& C, const char* Command, unsigned Groups, THostOptions& O) {
+  const std::vector<std::string> Args = Utf8Arguments(C.Args);
+  const std::string Cmd = Command;
+  for (size_t I = 0; I < Args.size(); ++I) {
+    std::string Name = Args[I];
+    std::string Value;
+    bool HasValue = false;
+    if (const size_t Eq = Name.find('='); Name.rfind("--", 0) == 0 && Eq != std::string::npos) {
+      Value = Name.substr(Eq + 1);
+      Name.resize(Eq);
+      HasValue = true;
+    }
+    const TOptionSpec* Spec = nullptr;
+    for (const TOptionSpec& S : kSpecs)
+      if (Name == S.Name && (Groups & S.Group) != 0) Spec = &S;
+    if (Spec == nullptr) return UsageError(C.Err, Cmd + " does not take '" + Args[I] + "'");
+    if (Spec->TakesValue && !HasValue) {
+      if (I + 1 == Args.size()) return UsageError(C.Err, Name + " needs a value");
+      Value = Args[++I];
+    } else if (!Spec->TakesValue && HasValue) {
+      return UsageError(C.Err, Name + " takes no value");
+    }
+
+    // Texts for the engine are GBK; one that GBK cannot hold would reach the device altered.
+    std::string Gbk;
+    const bool IsEngineText = Name == "--file" || Name == "--columns" || Name == "--options";
+    if (IsEngineText && !FitsGbk(Value, Gbk))
+      return UsageError(C.Err, Name + " holds characters the device's code page (GBK) cannot represent");
+
+    if (Name == "--file") {
+      O.HasFile = true;
+      O.File = Gbk;
+    } else if (Name == "--title") {
+      O.Title = 1;
+    } else if (Name == "--no-title") {
+      O.Title = 0;
+    } else if (Name == "--columns") {
+      O.HasColumns = true;
+      O.Columns = Gbk;
+    } else if (Name == "--options") {
+      O.HasOptions = true;
+      O.Options = Gbk;
+    } else if (Name == "--device") {
+      if (Value.empty()) return UsageError(C.Err, "--device needs a folder");
+      O.Device = Value;
+    } else if (Name == "--encoding") {
+      if (Value == "utf-8" || Value == "utf8" || Value == "UTF-8") {
+        O.Encoding = TEncoding::Utf8;
+      } else if (Value == "gbk" || Value == "GBK" || Value == "cp936") {
+        O.Encoding = TEncoding::Gbk;
+      } else {
+        return UsageError(C.Err, "--encoding is utf-8 or gbk, not '" + Value + "'");
+      }
+    } else if (Name == "--kind") {
+      if (Value == "import") {
+        O.Kind = ENGINE_PORT_IMPORT;
+      } else if (Value == "export") {
+        O.Kind = ENGINE_PORT_EXPORT;
+      } else {
+        return UsageError(C.Err, "--kind is import or export, not '" + Value + "'");
+      }
+    } else if (Name == "--engine") {
+      if (Value.empty()) return UsageError(C.Err, "--engine needs a path");
+      O.Engine = Value;
+    }
+  }
+  return ExitOk;
+}
+
+std::string EncodeOptionValue(std::string_view Value) {
+  bool Plain = true;
+  for (char C : Value) {
+    const auto B = static_cast<unsigned char>(C);
+    // Separators, brackets and quotes mean something to the options reader, and it trims blanks.
+    if (B <= 32 || C == '"' || C == '=' || C == ';' || C == '{' || C == '}') Plain = false;
+  }
+  if (Plain) return std::string(Value);
+  std::string Out = "\"";
+  for (char C : Value) Out += C == '"' ? std::string_view("\"\"\"") : std::string_view(&C, 1);
+  Out += '"';
+  return Out;
+}
+
+std::string SettingsOptionsText(const THostOptions& O) {
+  std::vector<std::string> Records;
+  if (O.HasFile) Records.push_back(std::string(kKeyFileName) + "=" + EncodeOptionValue(O.File));
+  if (O.HasColumns) Records.push_back(std::string(kKeyColumns) + "=" + EncodeOptionValue(O.Columns));
+  if (O.Title >= 0) Records.push_back(std::string(kKeyHasTitle) + "=" + (O.Title ? "1" : "0"));
+  std::string Text;
+  for (const std::string& R : Records) {
+    if (!Text.empty()) Text += ";\r\n";
+    Text += R;
+  }
+  return Text;
+}
+
+int PrepareEngine(TCommandContext& C, const THostOptions& O) {
+  if (!O.Device.empty()) {
+    std::error_code Ec;
+    const std::filesystem::path Dir = PathFromUtf8(O.Device);
+    if (!std::filesystem::is_directory(Dir, Ec))
+      return UsageError(C.Err, "--device: '" + O.Device + "' is not a folder");
+    const std::string Emulator = ProgramDirectory() + EmulatorFileName();
+    if (!std::filesystem::exists(PathFromUtf8(Emulator), Ec)) {
+      C.Err << "halvern: the device emulator is missing: " << Emulator << "\n";
+      return ExitFailure;
+    }
+    const std::filesystem::path Root = std::filesystem::absolute(Dir, Ec);
+    const std::u8string RootText = (Ec ? Dir : Root).u8string();
+    SetEnvironment("HALVERN_RAPI_LIBRARY", Emulator);
+    SetEnvironment("HALVERN_DEVICE_ROOT", std::string(RootText.begin(), RootText.end()));
+  }
+  if (!O.Engine.empty() && !C.Engine.Load(O.Engine)) {
+    C.Err << "halvern: " << C.Engine.Error() << "\n";
+    return ExitFailure;
+  }
+  return ExitOk;
+}
+
+std::string StreamToEngine(const THostOptions& O, std::string_view Text) {
+  return O.Encoding == TEncoding::Gbk ? std::string(Text) : platform::Utf8ToAnsi(Text);
+}
+
+std::string EngineToStream(const THostOptions& O, std::string_view Gbk) {
+  return O.Encoding == TEncoding::Gbk ? std::string(Gbk) : platform::AnsiToUtf8(Gbk);
+}
+
+}  // namespace halvern::host
