@@ -6,9 +6,8 @@ namespace halvern {
 namespace {
 
 TEngineIdentity& Slots() noexcept {
-  // Never destroyed by the runtime: unload clears it explicitly, at a point of its own choosing.
-  static TEngineIdentity* const Identity = new TEngineIdentity;
-  return *Identity;
+  static TEngineIdentity Identity;
+  return Identity;
 }
 
 }  // namespace

@@ -3,13 +3,16 @@
 // registered when it is unloaded.
 //
 // Unload: the registry gives up its references without closing the ports, so an export port the host
-// never finished does not write its file, and the identity texts are cleared. On Linux that happens when
-// the library is unloaded (or the process ends). On Windows only at FreeLibrary: at process termination
-// other threads are already gone and their objects may be half-used, so nothing is touched.
+// never finished does not write its file, and the identity texts are cleared. On Linux the runtime's
+// destruction of the library's objects does this when the library is unloaded (or the process ends).
+// On Windows only at FreeLibrary: at process termination other threads are already gone and their
+// objects may be half-used, so the registry lets go of nothing.
 #include "halvern.h"
 #include "cetext/CeFactories.h"
 #include "engine/EngineState.h"
 #include "engine/HandleRegistry.h"
+
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -17,11 +20,6 @@
 
 namespace halvern {
 namespace {
-
-void ReleaseAtUnload() noexcept {
-  ReleaseHandleRegistry();
-  ClearEngineIdentity();
-}
 
 struct TLibraryMain {
   TLibraryMain() {
@@ -36,11 +34,6 @@ struct TLibraryMain {
     Id.ExportPortFactory = &CreateExportPort;
     SetEngineIdentity(std::move(Id));
   }
-#ifndef _WIN32
-  ~TLibraryMain() {
-    ReleaseAtUnload();
-  }
-#endif
 };
 
 const TLibraryMain LibraryMain;
@@ -49,9 +42,16 @@ const TLibraryMain LibraryMain;
 }  // namespace halvern
 
 #ifdef _WIN32
-// Light work only: the loader lock is held.
+// Light work only: the loader lock is held. The runtime destroys the library's objects after this
+// returns.
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
-  if (Reason == DLL_PROCESS_DETACH && Reserved == nullptr) halvern::ReleaseAtUnload();
+  if (Reason != DLL_PROCESS_DETACH) return TRUE;
+  if (Reserved == nullptr) {
+    halvern::ReleaseHandleRegistry();
+    halvern::ClearEngineIdentity();
+  } else {
+    halvern::AbandonHandleRegistry();
+  }
   return TRUE;
 }
 #endif

@@ -1,5 +1,6 @@
 #include "engine/HandleRegistry.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <unordered_map>
@@ -21,7 +22,7 @@ struct TObjectKeyHash {
   }
 };
 
-class THashRegistry final : public THandleRegistry {
+class THashRegistry : public THandleRegistry {
  public:
   explicit THashRegistry(uint32_t FirstToken) : FNext(FirstToken) {}
 
@@ -89,6 +90,15 @@ class THashRegistry final : public THandleRegistry {
 
   ~THashRegistry() override { Clear(); }
 
+  // Forgets every entry without releasing its references.
+  void Abandon() noexcept {
+    std::lock_guard Lock(FLock);
+    for (auto& [Handle, Entry] : FEntries)
+      for (TComPtr<IInterface>& Ref : Entry.Refs) Ref.Detach();
+    FEntries.clear();
+    FByObject.clear();
+  }
+
  private:
   struct TEntry {
     THandleKind Kind = THandleKind::Port;
@@ -120,11 +130,25 @@ class THashRegistry final : public THandleRegistry {
   std::unordered_map<TObjectKey, uint32_t, TObjectKeyHash> FByObject;
 };
 
-// Never destroyed by the runtime: at process termination on Windows nothing may be released, so the
-// registry is released only through ReleaseHandleRegistry at a real unload.
+// The library's registry. It is made on first use, after every load-time object of the library, so the
+// runtime destroys it before them at unload, releasing what is still registered. At process termination
+// on Windows it must release nothing (other threads are gone mid-call): AbandonHandleRegistry makes its
+// destruction leave every reference alone.
+std::atomic<THashRegistry*> Made{nullptr};
+std::atomic<bool> Abandoned{false};
+
+class TLibraryRegistry final : public THashRegistry {
+ public:
+  TLibraryRegistry() : THashRegistry(1) { Made = this; }
+  ~TLibraryRegistry() override {
+    Made = nullptr;
+    if (Abandoned) Abandon();
+  }
+};
+
 THandleRegistry* LibraryRegistry() {
-  static THandleRegistry* const Registry = new THashRegistry(1);
-  return Registry;
+  static TLibraryRegistry Registry;
+  return &Registry;
 }
 
 }  // namespace
@@ -139,10 +163,15 @@ THandleRegistry& GetHandleRegistry() {
 
 void ReleaseHandleRegistry() noexcept {
   try {
-    LibraryRegistry()->Clear();
+    // Never creates the registry: at unload that would be work for nothing.
+    if (THashRegistry* R = Made.load()) R->Clear();
   } catch (...) {
     // A destructor that raised at unload: nothing can be reported any more.
   }
+}
+
+void AbandonHandleRegistry() noexcept {
+  Abandoned = true;
 }
 
 }  // namespace halvern

@@ -47,7 +47,10 @@ std::unique_ptr<THandleRegistry> CreateHandleRegistry(uint32_t FirstToken = 1);
 // The library's registry, created on first use (thread-safe).
 THandleRegistry& GetHandleRegistry();
 
-// At unload: the library's registry gives up its references (ports are not closed).
+// The library's registry gives up its references (ports are not closed). The runtime's destruction of
+// the registry at unload does the same; this is for unloads that must do it at a moment of their own.
 void ReleaseHandleRegistry() noexcept;
+// At process termination: the registry's destruction will release nothing.
+void AbandonHandleRegistry() noexcept;
 
 }  // namespace halvern
