@@ -10,7 +10,7 @@ namespace halvern {
 namespace {
 
 // Counts references exactly.
-class TCounted : public IInterface {
+class TCounted final : public IInterface {
  public:
   HRESULT HV_CALL QueryInterface(const TGuid&, void** Obj) override {
     *Obj = nullptr;
