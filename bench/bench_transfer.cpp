@@ -1,0 +1,374 @@
+// End-to-end transfer through the engine's exports on the emulated device, as a host drives it: the
+// library is loaded at run time (never linked), a 2-million-record stocktake file (three columns, about
+// 40 MB of GBK) is imported (MoveFirst; while IsEof is 0, per column a size query and a copy with the
+// text read procedure; MoveNext) and exported (Append, text write procedure per column, Post, EngineFina).
+// Measured against python3's csv module on the same file (bench/csv_baseline.py, run as a child process)
+// and against a bare memchr split of the same bytes; plus the cost of one text read call with 1 and with
+// 10,000 live handles, and the peak memory of an import run in a child process. Prints every figure and
+// its target; a missed target is marked MISSED. Not a test: the exit status is 0 whenever it ran.
+//
+//   bench_transfer [--records N]
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "halvern.h"
+#include "platform/DynLib.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifndef HALVERN_BENCH_BINARY_DIR
+#define HALVERN_BENCH_BINARY_DIR "."
+#endif
+#ifndef HALVERN_BENCH_SOURCE_DIR
+#define HALVERN_BENCH_SOURCE_DIR "bench"
+#endif
+
+struct TExports {
+#define HV_MEMBER(Ret, Name, Params) HV_PFN_##Name Name = nullptr;
+  HV_EXPORT_LIST(HV_MEMBER)
+#undef HV_MEMBER
+};
+
+// The engine, bound by name as a host binds it. Exits when the library or an export is missing.
+class TEngine {
+ public:
+  TEngine() {
+    const std::string Path = std::string(HALVERN_BENCH_BINARY_DIR) + "/libhalvern.so";
+    if (!FLib.Load(Path)) Die("cannot load " + Path);
+#define HV_BIND(Ret, Name, Params)                               \
+  E.Name = reinterpret_cast<HV_PFN_##Name>(FLib.Resolve(#Name)); \
+  if (!E.Name) Die("the engine has no export " #Name);
+    HV_EXPORT_LIST(HV_BIND)
+#undef HV_BIND
+  }
+  TExports E;
+
+ private:
+  [[noreturn]] static void Die(const std::string& Why) {
+    std::fprintf(stderr, "bench_transfer: %s\n", Why.c_str());
+    std::exit(1);
+  }
+  halvern::platform::TDynLib FLib;
+};
+
+void HV_STDCALL CountLog(void* UserData, int32_t Code, const char* Text) {
+  ++*static_cast<int*>(UserData);
+  std::fprintf(stderr, "bench_transfer: device event %d: %s\n", Code, Text);
+}
+
+template <class F>
+double Seconds(F&& Body) {
+  const auto Start = std::chrono::steady_clock::now();
+  Body();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+}
+
+// "文件名=\Temp\<name>;数据列=编号,盘点标志,备注;包含标题=0" in GBK.
+std::string PortOptions(const char* Name) {
+  return std::string("\xCE\xC4\xBC\xFE\xC3\xFB=\\Temp\\") + Name +
+         ";\r\n\xCA\xFD\xBE\xDD\xC1\xD0=\xB1\xE0\xBA\xC5,\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE,\xB1\xB8\xD7\xA2"
+         ";\r\n\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2=0";
+}
+
+// Stocktake lines: a number, a flag and a GBK remark of two to five characters; no value needs quoting.
+std::string MakeFile(int Records) {
+  static const char* const Chars[] = {"\xB1\xB8", "\xD7\xA2", "\xB0\xEC", "\xB9\xAB", "\xD2\xCE",
+                                      "\xD6\xD0", "\xCE\xC4", "\xC5\xCC", "\xB5\xE3"};
+  std::mt19937 Rng(1);
+  std::string Text;
+  Text.reserve(static_cast<size_t>(Records) * 24);
+  char Number[32];
+  for (int I = 0; I < Records; ++I) {
+    if (I > 0) Text += "\r\n";
+    std::snprintf(Number, sizeof Number, "ZC%08d|%c|", I, (Rng() & 1) ? '1' : '0');
+    Text += Number;
+    for (int N = 2 + static_cast<int>(Rng() % 4); N > 0; --N) Text += Chars[Rng() % std::size(Chars)];
+  }
+  return Text;
+}
+
+void WriteFile(const fs::path& Path, const std::string& Bytes) {
+  fs::create_directories(Path.parent_path());
+  std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
+  Out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+}
+
+// The whole import as a host does it; returns the records read, adds the bytes copied to Bytes.
+int64_t ImportAll(const TExports& E, const char* File, uint64_t& Bytes, int& Events) {
+  uint32_t H = 0;
+  if (E.EngineInit(ENGINE_PORT_IMPORT, &H) != ENGINE_OK) return -1;
+  E.EngineSetEvent(H, &Events, EVENT_LOG_MESSAGE, reinterpret_cast<HV_PROC>(&CountLog));
+  E.EngineSetOptions(H, PortOptions(File).c_str());
+  const int32_t Columns = E.FieldGetCount(H);
+  std::vector<HV_READ_TEXT_PROC> Procs;
+  for (int32_t I = 0; I < Columns; ++I)
+    Procs.push_back(
+        reinterpret_cast<HV_READ_TEXT_PROC>(E.FieldGetProc(FIELD_DIR_READ, E.FieldGetType(H, I))));
+  std::vector<char> Buffer(256);
+  int64_t Records = 0;
+  E.MoveFirst(H);
+  while (E.IsEof(H) == 0) {
+    for (int32_t I = 0; I < Columns; ++I) {
+      int32_t Size = 0;
+      Procs[static_cast<size_t>(I)](H, I, nullptr, &Size);
+      if (static_cast<size_t>(Size) > Buffer.size()) Buffer.resize(static_cast<size_t>(Size) * 2);
+      Procs[static_cast<size_t>(I)](H, I, Buffer.data(), &Size);
+      Bytes += static_cast<uint64_t>(Size);
+    }
+    ++Records;
+    E.MoveNext(H);
+  }
+  E.EngineFina(H);
+  return Records;
+}
+
+// The values of every line, as views into Text (the generated file has no quoted values).
+std::vector<std::array<std::string_view, 3>> SplitLines(const std::string& Text) {
+  std::vector<std::array<std::string_view, 3>> Lines;
+  size_t Pos = 0;
+  while (Pos <= Text.size()) {
+    size_t End = Text.find("\r\n", Pos);
+    if (End == std::string::npos) End = Text.size();
+    std::array<std::string_view, 3> Row{};
+    std::string_view Line(Text.data() + Pos, End - Pos);
+    for (size_t I = 0; I < 3; ++I) {
+      const size_t Bar = I < 2 ? Line.find('|') : std::string_view::npos;
+      Row[I] = Line.substr(0, Bar);
+      Line = Bar == std::string_view::npos ? std::string_view() : Line.substr(Bar + 1);
+    }
+    Lines.push_back(Row);
+    Pos = End + 2;
+  }
+  return Lines;
+}
+
+// The bare split: lines by memchr for LF, fields by memchr for "|"; counts fields and their bytes.
+uint64_t BareSplit(const std::string& Text, uint64_t& Fields) {
+  const char* P = Text.data();
+  const char* const End = P + Text.size();
+  uint64_t Bytes = 0;
+  while (P < End) {
+    const char* Eol = static_cast<const char*>(std::memchr(P, '\n', static_cast<size_t>(End - P)));
+    const char* LineEnd = Eol ? Eol : End;
+    const char* Stop = LineEnd > P && LineEnd[-1] == '\r' ? LineEnd - 1 : LineEnd;
+    while (true) {
+      const char* Bar = static_cast<const char*>(std::memchr(P, '|', static_cast<size_t>(Stop - P)));
+      const char* FieldEnd = Bar ? Bar : Stop;
+      Bytes += static_cast<uint64_t>(FieldEnd - P);
+      ++Fields;
+      if (!Bar) break;
+      P = Bar + 1;
+    }
+    P = Eol ? Eol + 1 : End;
+  }
+  return Bytes;
+}
+
+// Median ns per call of ReadTextValue on a live, positioned handle, over batches of calls.
+double MedianReadNs(const TExports& E, uint32_t H) {
+  const auto Read = reinterpret_cast<HV_READ_TEXT_PROC>(E.FieldGetProc(FIELD_DIR_READ, HV_FT_STRING));
+  char Buffer[64];
+  constexpr int kBatch = 20000, kBatches = 41;
+  std::vector<double> PerCall;
+  volatile int32_t Sink = 0;
+  for (int B = 0; B < kBatches; ++B) {
+    const double S = Seconds([&] {
+      for (int I = 0; I < kBatch; ++I) {
+        int32_t Size = sizeof Buffer;
+        Sink = Sink + Read(H, I % 3, Buffer, &Size);
+      }
+    });
+    PerCall.push_back(S * 1e9 / kBatch);
+  }
+  std::sort(PerCall.begin(), PerCall.end());
+  return PerCall[PerCall.size() / 2];
+}
+
+uint32_t OpenSmallPort(const TExports& E) {
+  uint32_t H = 0;
+  E.EngineInit(ENGINE_PORT_IMPORT, &H);
+  E.EngineSetOptions(H, PortOptions("small.txt").c_str());
+  return H;
+}
+
+// Child mode: import the file and exit; the parent reads the peak resident size from wait4.
+int ChildImport() {
+  TEngine Engine;
+  uint64_t Bytes = 0;
+  int Events = 0;
+  const int64_t Records = ImportAll(Engine.E, "stock.txt", Bytes, Events);
+  return Records > 0 && Events == 0 ? 0 : 1;
+}
+
+// Runs python3 csv_baseline.py File and returns its name=value figures.
+std::map<std::string, double> RunPython(const fs::path& File) {
+  std::map<std::string, double> Figures;
+  const std::string Command =
+      "python3 '" + std::string(HALVERN_BENCH_SOURCE_DIR) + "/csv_baseline.py' '" + File.string() + "'";
+  FILE* Pipe = popen(Command.c_str(), "r");
+  if (!Pipe) return Figures;
+  char Line[256];
+  while (std::fgets(Line, sizeof Line, Pipe)) {
+    const char* Eq = std::strchr(Line, '=');
+    if (Eq) Figures[std::string(static_cast<const char*>(Line), Eq)] = std::atof(Eq + 1);
+  }
+  pclose(Pipe);
+  return Figures;
+}
+
+void Report(const char* What, double Value, const char* Unit, const char* Target, bool Met) {
+  std::printf("  %-44s %12.3f %-6s target %-28s %s\n", What, Value, Unit, Target, Met ? "met" : "MISSED");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int Records = 2000000;
+  for (int I = 1; I < argc; ++I) {
+    if (std::strcmp(argv[I], "--child-import") == 0) return ChildImport();
+    if (std::strcmp(argv[I], "--records") == 0 && I + 1 < argc) Records = std::max(1, std::atoi(argv[++I]));
+  }
+
+  std::random_device Random;
+  const fs::path Root = fs::temp_directory_path() / ("halvern-bench-" + std::to_string(Random()));
+  const fs::path StockPath = Root / "Temp" / "stock.txt";
+  const std::string Text = MakeFile(Records);
+  WriteFile(StockPath, Text);
+  WriteFile(Root / "Temp" / "small.txt", "A1|1|x\r\nA2|0|y\r\nA3|1|z");
+  setenv("HALVERN_RAPI_LIBRARY", (std::string(HALVERN_BENCH_BINARY_DIR) + "/librapiemu.so").c_str(), 1);
+  setenv("HALVERN_DEVICE_ROOT", Root.c_str(), 1);
+  unsetenv("HALVERN_DEVICE_FAULTS");
+  const double MB = static_cast<double>(Text.size()) / 1e6;
+  std::printf("bench_transfer: %d records, %.1f MB of GBK text on the emulated device (%s)\n\n", Records, MB,
+              Root.c_str());
+
+  TEngine Engine;
+  const TExports& E = Engine.E;
+
+  // Import through the exports, twice; the better run counts.
+  uint64_t ImportBytes = 0;
+  int Events = 0;
+  int64_t Imported = 0;
+  double ImportSeconds = 1e9;
+  for (int Round = 0; Round < 2; ++Round) {
+    ImportBytes = 0;
+    ImportSeconds =
+        std::min(ImportSeconds, Seconds([&] { Imported = ImportAll(E, "stock.txt", ImportBytes, Events); }));
+  }
+
+  // Export the same records through the exports.
+  const auto Lines = SplitLines(Text);
+  double ExportSeconds = 1e9;
+  for (int Round = 0; Round < 2; ++Round) {
+    ExportSeconds =
+        std::min(ExportSeconds, Seconds([&] {
+                   uint32_t H = 0;
+                   E.EngineInit(ENGINE_PORT_EXPORT, &H);
+                   E.EngineSetEvent(H, &Events, EVENT_LOG_MESSAGE, reinterpret_cast<HV_PROC>(&CountLog));
+                   E.EngineSetOptions(H, PortOptions("out.txt").c_str());
+                   const auto Write =
+                       reinterpret_cast<HV_WRITE_TEXT_PROC>(E.FieldGetProc(FIELD_DIR_WRITE, HV_FT_STRING));
+                   for (const auto& Row : Lines) {
+                     E.Append(H);
+                     for (int32_t I = 0; I < 3; ++I)
+                       Write(H, I, Row[static_cast<size_t>(I)].data(),
+                             static_cast<int32_t>(Row[static_cast<size_t>(I)].size()));
+                     E.Post(H);
+                   }
+                   E.EngineFina(H);
+                 }));
+  }
+  std::error_code Ec;
+  const bool ExportSame = fs::file_size(Root / "Temp" / "out.txt", Ec) == Text.size();
+
+  // The bare split over the same bytes in memory.
+  uint64_t SplitFields = 0, SplitBytes = 0;
+  double SplitSeconds = 1e9;
+  for (int Round = 0; Round < 3; ++Round) {
+    SplitFields = 0;
+    SplitSeconds = std::min(SplitSeconds, Seconds([&] { SplitBytes = BareSplit(Text, SplitFields); }));
+  }
+
+  // python3's csv module on the same file.
+  const auto Python = RunPython(StockPath);
+  const double PyRead = Python.count("read_seconds") ? Python.at("read_seconds") : 0;
+  const double PyWrite = Python.count("write_seconds") ? Python.at("write_seconds") : 0;
+
+  // One text read call: one live handle, then the same with 10,000 live handles.
+  const uint32_t First = OpenSmallPort(E);
+  E.MoveFirst(First);
+  const double OneHandleNs = MedianReadNs(E, First);
+  std::vector<uint32_t> Others;
+  for (int I = 1; I < 10000; ++I) Others.push_back(OpenSmallPort(E));
+  E.MoveFirst(Others.back());
+  const double ManyFirstNs = MedianReadNs(E, First);
+  const double ManyLastNs = MedianReadNs(E, Others.back());
+  const double ManyNs = std::max(ManyFirstNs, ManyLastNs);
+  for (uint32_t H : Others) E.EngineFina(H);
+  E.EngineFina(First);
+
+  // Peak memory of an import in a fresh process.
+  double PeakMB = 0;
+  if (const pid_t Child = fork(); Child == 0) {
+    execl("/proc/self/exe", "bench_transfer", "--child-import", static_cast<char*>(nullptr));
+    _exit(127);
+  } else if (Child > 0) {
+    int Status = 0;
+    rusage Usage{};
+    if (wait4(Child, &Status, 0, &Usage) == Child && WIFEXITED(Status) && WEXITSTATUS(Status) == 0)
+      PeakMB = static_cast<double>(Usage.ru_maxrss) * 1024 / 1e6;
+  }
+
+  const double ImportMBs = MB / ImportSeconds, ExportMBs = MB / ExportSeconds, SplitMBs = MB / SplitSeconds;
+  std::printf("Figures\n");
+  std::printf("  import through the exports    %8.3f s  %8.1f MB/s  %lld records, %llu value bytes%s\n",
+              ImportSeconds, ImportMBs, static_cast<long long>(Imported),
+              static_cast<unsigned long long>(ImportBytes), Events ? "  (device events!)" : "");
+  std::printf("  export through the exports    %8.3f s  %8.1f MB/s  file %s\n", ExportSeconds, ExportMBs,
+              ExportSame ? "same size as the source" : "DIFFERS in size");
+  std::printf("  bare memchr split             %8.3f s  %8.1f MB/s  %llu fields, %llu bytes\n", SplitSeconds,
+              SplitMBs, static_cast<unsigned long long>(SplitFields),
+              static_cast<unsigned long long>(SplitBytes));
+  std::printf("  python3 csv read              %8.3f s  %8.1f MB/s\n", PyRead, PyRead > 0 ? MB / PyRead : 0);
+  std::printf("  python3 csv write             %8.3f s  %8.1f MB/s\n", PyWrite,
+              PyWrite > 0 ? MB / PyWrite : 0);
+  std::printf("  text read call, 1 handle      %8.1f ns (median)\n", OneHandleNs);
+  std::printf("  text read call, 10000 handles %8.1f ns (first handle %.1f, last %.1f)\n", ManyNs,
+              ManyFirstNs, ManyLastNs);
+  std::printf("  peak RSS of an import         %8.1f MB (file %.1f MB)\n\n", PeakMB, MB);
+
+  std::printf("Targets\n");
+  const double ImportVsPython = PyRead > 0 ? PyRead / ImportSeconds : 0;
+  const double ExportVsPython = PyWrite > 0 ? PyWrite / ExportSeconds : 0;
+  const double ImportVsSplit = SplitSeconds / ImportSeconds;
+  const double HandleRatio = ManyNs / OneHandleNs;
+  const double PeakLimit = 1.5 * MB + 32;
+  Report("import speed / python csv read", ImportVsPython, "x", ">= 5", ImportVsPython >= 5);
+  Report("export speed / python csv write", ExportVsPython, "x", ">= 5", ExportVsPython >= 5);
+  Report("import speed / bare split", ImportVsSplit * 100, "%", ">= 15%", ImportVsSplit >= 0.15);
+  Report("text read call (median)", OneHandleNs, "ns", "<= 30 ns", OneHandleNs <= 30);
+  Report("read call 10000 handles / 1 handle", HandleRatio, "x", "<= 1.5", HandleRatio <= 1.5);
+  Report("peak RSS of an import", PeakMB, "MB",
+         ("<= " + std::to_string(static_cast<int>(PeakLimit)) + " MB").c_str(),
+         PeakMB > 0 && PeakMB <= PeakLimit);
+
+  fs::remove_all(Root, Ec);
+  return 0;
+}
