@@ -46,11 +46,18 @@ struct TRapiState {
   std::atomic<const TRapiEntries*> Bound{nullptr};
 };
 
-// Never destroyed: on Windows the engine decides when to free the library, and at process exit the
-// library may already be gone.
 TRapiState& State() {
+#ifdef _WIN32
+  // Never destroyed: the engine frees the library at FreeLibrary (UnloadRapi from DllMain) and leaves it
+  // alone at process termination, when it may already be gone.
   static TRapiState* const S = new TRapiState;
   return *S;
+#else
+  // Destroyed, freeing the bound library, when the engine is unloaded or the process ends; a host that
+  // loads and unloads the engine repeatedly leaks nothing.
+  static TRapiState S;
+  return S;
+#endif
 }
 
 bool BindLocked(TRapiState& S) {
@@ -87,13 +94,6 @@ const TRapiEntries* Entries() {
   if (!S.Attempted) BindLocked(S);
   return S.Bound.load(std::memory_order_acquire);
 }
-
-#ifndef _WIN32
-// Shared libraries on Linux run static destructors when they are unloaded: free the bound library then.
-struct TUnloadAtExit {
-  ~TUnloadAtExit() { UnloadRapi(); }
-} UnloadAtExit;
-#endif
 
 std::string ReplaceFirst(std::string Pattern, const char* What, const std::string& By) {
   const size_t At = Pattern.find(What);

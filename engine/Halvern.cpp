@@ -3,12 +3,14 @@
 // registered when it is unloaded.
 //
 // Unload: the registry gives up its references without closing the ports, so an export port the host
-// never finished does not write its file, and the identity texts are cleared. On Linux the runtime's
+// never finished does not write its file, the identity texts are cleared and the device library is
+// freed. On Linux the runtime's
 // destruction of the library's objects does this when the library is unloaded (or the process ends).
 // On Windows only at FreeLibrary: at process termination other threads are already gone and their
 // objects may be half-used, so the registry lets go of nothing.
 #include "halvern.h"
 #include "cetext/CeFactories.h"
+#include "device/KtRAPI.h"
 #include "engine/EngineState.h"
 #include "engine/HandleRegistry.h"
 
@@ -49,6 +51,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
   if (Reserved == nullptr) {
     halvern::ReleaseHandleRegistry();
     halvern::ClearEngineIdentity();
+    halvern::UnloadRapi();
   } else {
     halvern::AbandonHandleRegistry();
   }
