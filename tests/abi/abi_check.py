@@ -5,8 +5,9 @@
       The dynamic symbol table defines exactly the table's names, as global functions, and the
       version script lists exactly those names.
   abi_check.py pe   --library Halvern.dll --table ExportTable.h --def Halvern.def --objdump OBJDUMP
-      The export table holds exactly the table's names, each at its ordinal, and the module-definition
-      file agrees with the table on name, ordinal and stdcall argument bytes.
+      The export table holds exactly the table's names, each at its ordinal, the module-definition
+      file agrees with the table on name, ordinal and stdcall argument bytes, and the version
+      resource says 1.0.0.0 and names the file.
   abi_check.py pe-names --library rapiemu.dll --names A,B,... --objdump OBJDUMP
       The DLL exports exactly these names.
   abi_check.py pe-imports --objdump OBJDUMP FILE...
@@ -16,6 +17,7 @@ Prints every difference, expected against actual, and exits 1 when there is any.
 """
 import argparse
 import re
+import struct
 import subprocess
 import sys
 
@@ -129,7 +131,31 @@ def check_pe(args):
     for name, row in sorted(defined.items()):
         if name in table and table[name] != row:
             report.fail(f"{args.def_file}: {name}: expected (ordinal, arguments) {table[name]}, actual {row}")
+    check_version_resource(report, args.library)
     return report.finish()
+
+
+def check_version_resource(report, library):
+    """The version resource: file and product version 1.0.0.0 and the identifying strings."""
+    data = open(library, "rb").read()
+    fixed = data.find(struct.pack("<I", 0xFEEF04BD))
+    if fixed < 0:
+        report.fail("no version resource (VS_FIXEDFILEINFO)")
+        return
+    _, _, file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<6I", data, fixed)
+    for kind, ms, ls in (("file", file_ms, file_ls), ("product", product_ms, product_ls)):
+        if (ms, ls) != (0x00010000, 0):
+            version = f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}"
+            report.fail(f"{kind} version: expected 1.0.0.0, actual {version}")
+    for key, value in (("OriginalFilename", "Halvern.dll"), ("ProductName", "Halvern"),
+                       ("InternalName", None), ("FileDescription", None), ("CompanyName", None),
+                       ("LegalCopyright", None)):
+        encoded = key.encode("utf-16-le")
+        at = data.find(encoded)
+        if at < 0:
+            report.fail(f"version resource lacks {key}")
+        elif value is not None and data.find((value + "\0").encode("utf-16-le"), at, at + 256) < 0:
+            report.fail(f"version resource: {key} is not {value}")
 
 
 def check_pe_names(args):
