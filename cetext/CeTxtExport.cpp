@@ -22,7 +22,10 @@ class TCeLineWriter final : public TKtTextWriter {
 
  protected:
   bool NeedsEnclosing(std::string_view S) const override {
-    if (TKtTextWriter::NeedsEnclosing(S)) return true;
+    return TKtTextWriter::NeedsEnclosing(S) || PlainNeedsEnclosing(S);
+  }
+  // The two cases above, which are all that remain for a value without a byte of the settings.
+  bool PlainNeedsEnclosing(std::string_view S) const override {
     if (S.empty()) return Fields().Count() == 1;
     return S.back() == '\r' || S.back() == '\n';
   }
@@ -35,7 +38,7 @@ std::string HV_CALL TCeTxtWriter::GetName() {
   return FPort->FColumns[static_cast<size_t>(FIndex)];
 }
 
-void HV_CALL TCeTxtWriter::SetAsString(const std::string& Value) {
+void TCeTxtWriter::SetText(std::string_view Value) {
   if (FWriter != nullptr && FIndex >= 0) FWriter->SetField(FIndex, Value);
 }
 
@@ -57,6 +60,10 @@ void TCeTxtExport::LoadDefaultColumns() {
 bool TCeTxtExport::GetInterface(const TGuid& Iid, void** Obj) {
   if (Iid == IDataWriter::IID) {
     *Obj = static_cast<IDataWriter*>(this);
+    return true;
+  }
+  if (Iid == IBorrowedFieldAccess::IID) {
+    *Obj = static_cast<IBorrowedFieldAccess*>(this);
     return true;
   }
   return TCeTransPort::GetInterface(Iid, Obj);
@@ -83,11 +90,21 @@ void HV_CALL TCeTxtExport::GetField(int32_t Index, ITransField** Field) {
   if (Field == nullptr) return;
   *Field = nullptr;
   if (Index < 0 || Index >= GetFieldCount()) return;
+  PointField(Index).QueryInterface(ITransField::IID, reinterpret_cast<void**>(Field));
+}
+
+TCeTxtWriter& TCeTxtExport::PointField(int32_t Index) {
   if (!FField) FField = std::make_unique<TCeTxtWriter>(static_cast<ITransNode*>(this));
   FField->FWriter = FWriter.get();
   FField->FIndex = Index;
   FField->FPort = this;
-  FField->QueryInterface(ITransField::IID, reinterpret_cast<void**>(Field));
+  return *FField;
+}
+
+bool HV_CALL TCeTxtExport::WriteFieldText(int32_t Index, const char* Text, size_t Length) {
+  if ((Text == nullptr && Length > 0) || Index < 0 || Index >= GetFieldCount()) return false;
+  PointField(Index).SetText(std::string_view(Text, Length));
+  return true;
 }
 
 void HV_CALL TCeTxtExport::Append() {

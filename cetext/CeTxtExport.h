@@ -8,7 +8,10 @@
 
 #include <memory>
 
+#include <string_view>
+
 #include "cetext/CeTransPort.h"
+#include "transport/BorrowedFields.h"
 #include "transport/TransFields.h"
 
 namespace halvern {
@@ -27,14 +30,15 @@ class TCeTxtWriter final : public TCustomFiledWriter {
   int32_t HV_CALL GetFieldType() override { return ftString; }
   int32_t HV_CALL GetIndex() override { return FIndex; }
   // The current record's value for this column.
-  void HV_CALL SetAsString(const std::string& Value) override;
+  void HV_CALL SetAsString(const std::string& Value) override { SetText(Value); }
+  void SetText(std::string_view Value);
 
   TCeTxtExport* FPort = nullptr;
   TKtTextWriter* FWriter = nullptr;
   int32_t FIndex = 0;
 };
 
-class TCeTxtExport final : public TCeTransPort, public IDataWriter {
+class TCeTxtExport final : public TCeTransPort, public IDataWriter, public IBorrowedFieldAccess {
  public:
   TCeTxtExport();
   ~TCeTxtExport() override;
@@ -66,6 +70,11 @@ class TCeTxtExport final : public TCeTransPort, public IDataWriter {
   void HV_CALL Append() override;
   void HV_CALL Post() override;
 
+  // IBorrowedFieldAccess: stores a column's text in the record being built, re-pointing the column as
+  // GetField does; there is nothing to read.
+  bool HV_CALL ReadFieldText(int32_t, std::string_view*) override { return false; }
+  bool HV_CALL WriteFieldText(int32_t Index, const char* Text, size_t Length) override;
+
   // The file being built, for tests: null before the first Append.
   const TMemoryStream* Image() const { return FImage.get(); }
 
@@ -74,6 +83,8 @@ class TCeTxtExport final : public TCeTransPort, public IDataWriter {
 
  private:
   void DropImage();
+  // Points the port's one column at Index (a valid column index) and returns it.
+  TCeTxtWriter& PointField(int32_t Index);
 
   std::unique_ptr<TKtTextWriter> FWriter;
   std::unique_ptr<TMemoryStream> FImage;  // the writer's stream from the first Append on

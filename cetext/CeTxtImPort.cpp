@@ -22,14 +22,13 @@ std::string HV_CALL TCeTxtReader::GetName() {
   return FPort->FColumns[static_cast<size_t>(FIndex)];
 }
 
-std::string HV_CALL TCeTxtReader::GetAsString() {
+std::string_view TCeTxtReader::TextView() const {
   if (FReader == nullptr || FIndex < 0) return {};
-  return FReader->GetField(FIndex);
+  return FReader->FieldView(FIndex);
 }
 
 bool HV_CALL TCeTxtReader::IsNull() {
-  const std::string Value = GetAsString();
-  for (char C : Value)
+  for (char C : TextView())
     if (!IsBlankByte(C)) return false;
   return true;
 }
@@ -53,6 +52,10 @@ void TCeTxtImPort::LoadDefaultColumns() {
 bool TCeTxtImPort::GetInterface(const TGuid& Iid, void** Obj) {
   if (Iid == IDataReader::IID) {
     *Obj = static_cast<IDataReader*>(this);
+    return true;
+  }
+  if (Iid == IBorrowedFieldAccess::IID) {
+    *Obj = static_cast<IBorrowedFieldAccess*>(this);
     return true;
   }
   return TCeTransPort::GetInterface(Iid, Obj);
@@ -81,11 +84,21 @@ void HV_CALL TCeTxtImPort::GetField(int32_t Index, ITransField** Field) {
   if (Field == nullptr) return;
   *Field = nullptr;
   if (Index < 0 || Index >= GetFieldCount()) return;
+  PointField(Index).QueryInterface(ITransField::IID, reinterpret_cast<void**>(Field));
+}
+
+TCeTxtReader& TCeTxtImPort::PointField(int32_t Index) {
   if (!FField) FField = std::make_unique<TCeTxtReader>(static_cast<ITransNode*>(this));
   FField->FReader = FReader.get();
   FField->FIndex = Index;
   FField->FPort = this;
-  FField->QueryInterface(ITransField::IID, reinterpret_cast<void**>(Field));
+  return *FField;
+}
+
+bool HV_CALL TCeTxtImPort::ReadFieldText(int32_t Index, std::string_view* Text) {
+  if (Text == nullptr || Index < 0 || Index >= GetFieldCount()) return false;
+  *Text = PointField(Index).TextView();
+  return true;
 }
 
 void HV_CALL TCeTxtImPort::MoveFirst() {

@@ -8,7 +8,10 @@
 
 #include <memory>
 
+#include <string_view>
+
 #include "cetext/CeTransPort.h"
+#include "transport/BorrowedFields.h"
 #include "transport/TransFields.h"
 
 namespace halvern {
@@ -28,7 +31,9 @@ class TCeTxtReader final : public TCustomFieldReader {
   int32_t HV_CALL GetFieldType() override { return ftString; }
   int32_t HV_CALL GetIndex() override { return FIndex; }
   // The current record's field; empty when the record has fewer fields.
-  std::string HV_CALL GetAsString() override;
+  std::string HV_CALL GetAsString() override { return std::string(TextView()); }
+  // The same text, pointing into the reader's current record (valid until the reader moves).
+  std::string_view TextView() const;
   // True when the field holds nothing but bytes 0-32.
   bool HV_CALL IsNull() override;
 
@@ -37,7 +42,7 @@ class TCeTxtReader final : public TCustomFieldReader {
   int32_t FIndex = 0;
 };
 
-class TCeTxtImPort final : public TCeTransPort, public IDataReader {
+class TCeTxtImPort final : public TCeTransPort, public IDataReader, public IBorrowedFieldAccess {
  public:
   TCeTxtImPort();
   ~TCeTxtImPort() override;
@@ -67,6 +72,11 @@ class TCeTxtImPort final : public TCeTransPort, public IDataReader {
   void HV_CALL MoveNext() override;
   bool HV_CALL IsEof() override;
 
+  // IBorrowedFieldAccess: the current record's text of a column, re-pointing the column as GetField
+  // does; there is nothing to write.
+  bool HV_CALL ReadFieldText(int32_t Index, std::string_view* Text) override;
+  bool HV_CALL WriteFieldText(int32_t, const char*, size_t) override { return false; }
+
   // The parsed copy, for tests: null until Initialize.
   TKtTextReader* Reader() const { return FReader.get(); }
   bool HasCopy() const { return FCopy != nullptr; }
@@ -77,6 +87,8 @@ class TCeTxtImPort final : public TCeTransPort, public IDataReader {
  private:
   // Drops the in-memory copy; the reader is left at its end.
   void DropCopy();
+  // Points the port's one column at Index (a valid column index) and returns it.
+  TCeTxtReader& PointField(int32_t Index);
 
   std::unique_ptr<TKtTextReader> FReader;
   std::unique_ptr<TMemoryStream> FCopy;  // the reader's stream while a copy is loaded

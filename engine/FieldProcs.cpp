@@ -2,10 +2,12 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "engine/LibEnginePort.h"
 #include "engine/TextOut.h"
+#include "transport/BorrowedFields.h"
 #include "transport/DateTime.h"
 #include "transport/TransValues.h"
 
@@ -16,22 +18,23 @@ static_assert(sizeof(HV_SYSTEMTIME) == sizeof(TDateTimeParts));
 
 namespace {
 
-// The column Index of an import port as a reader; empty when any step yields nothing.
-TComPtr<IFieldReader> ResolveReaderField(uint32_t Handle, int32_t Index) {
+// The column Index of an import port as a reader; empty when any step yields nothing. Port is the call's
+// resolved port, whose counted reference is held for the whole call.
+TComPtr<IFieldReader> ReaderField(const TResolvedPort& Port, int32_t Index) {
   TComPtr<ITransField> Field;
-  if (TComPtr<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle)) Reader->GetField(Index, Field.Put());
+  if (Port.View.Reader) Port.View.Reader->GetField(Index, Field.Put());
   return Field.Query<IFieldReader>();
 }
 
-TComPtr<IFieldWriter> ResolveWriterField(uint32_t Handle, int32_t Index) {
+TComPtr<IFieldWriter> WriterField(const TResolvedPort& Port, int32_t Index) {
   TComPtr<ITransField> Field;
-  if (TComPtr<IDataWriter> Writer = ResolvePortAs<IDataWriter>(Handle)) Writer->GetField(Index, Field.Put());
+  if (Port.View.Writer) Port.View.Writer->GetField(Index, Field.Put());
   return Field.Query<IFieldWriter>();
 }
 
 // The reader of a column that holds a value; empty for no column or a null value.
-TComPtr<IFieldReader> ResolveValue(uint32_t Handle, int32_t Index) {
-  TComPtr<IFieldReader> Field = ResolveReaderField(Handle, Index);
+TComPtr<IFieldReader> ValueField(const TResolvedPort& Port, int32_t Index) {
+  TComPtr<IFieldReader> Field = ReaderField(Port, Index);
   if (Field && Field->IsNull()) return {};
   return Field;
 }
@@ -50,7 +53,16 @@ void ZeroOut(void* Out, size_t Size) noexcept {
 int32_t HV_STDCALL ReadTextValue(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) {
   try {
     // No null test: a null column reads as whatever text it holds.
-    TComPtr<IFieldReader> Field = ResolveReaderField(Handle, Index);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (!Port.View.Reader) return 0;
+    // The port's own fast access, when it has one, reads the same text without a column reference or
+    // a copy: this runs once per value of an import.
+    if (IBorrowedFieldAccess* Fast = Port.View.Fields) {
+      std::string_view Text;
+      if (!Fast->ReadFieldText(Index, &Text) || !Size) return 0;
+      return TextOut(Text, Buffer, Size);
+    }
+    TComPtr<IFieldReader> Field = ReaderField(Port, Index);
     if (!Field || !Size) return 0;
     return TextOut(Field->GetAsString(), Buffer, Size);
   } catch (...) {
@@ -60,7 +72,8 @@ int32_t HV_STDCALL ReadTextValue(uint32_t Handle, int32_t Index, char* Buffer, i
 
 int32_t HV_STDCALL ReadIntegerValue(uint32_t Handle, int32_t Index) {
   try {
-    TComPtr<IFieldReader> Field = ResolveValue(Handle, Index);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    TComPtr<IFieldReader> Field = ValueField(Port, Index);
     if (!Field) return 0;
     // By the column's own type, whatever type the host asked for.
     switch (Field->GetFieldType()) {
@@ -80,7 +93,8 @@ int32_t HV_STDCALL ReadIntegerValue(uint32_t Handle, int32_t Index) {
 
 int64_t HV_STDCALL ReadInt64Value(uint32_t Handle, int32_t Index) {
   try {
-    TComPtr<IFieldReader> Field = ResolveValue(Handle, Index);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    TComPtr<IFieldReader> Field = ValueField(Port, Index);
     return Field ? Field->GetAsInt64() : 0;
   } catch (...) {
     return 0;
@@ -89,7 +103,8 @@ int64_t HV_STDCALL ReadInt64Value(uint32_t Handle, int32_t Index) {
 
 float HV_STDCALL ReadSingleValue(uint32_t Handle, int32_t Index) {
   try {
-    TComPtr<IFieldReader> Field = ResolveValue(Handle, Index);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    TComPtr<IFieldReader> Field = ValueField(Port, Index);
     return Field ? Field->GetAsSingle() : 0.0f;
   } catch (...) {
     return 0.0f;
@@ -98,7 +113,8 @@ float HV_STDCALL ReadSingleValue(uint32_t Handle, int32_t Index) {
 
 double HV_STDCALL ReadDoubleValue(uint32_t Handle, int32_t Index) {
   try {
-    TComPtr<IFieldReader> Field = ResolveValue(Handle, Index);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    TComPtr<IFieldReader> Field = ValueField(Port, Index);
     return Field ? Field->GetAsDouble() : 0.0;
   } catch (...) {
     return 0.0;
@@ -107,7 +123,8 @@ double HV_STDCALL ReadDoubleValue(uint32_t Handle, int32_t Index) {
 
 int32_t HV_STDCALL ReadValueText(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) {
   try {
-    TComPtr<IFieldReader> Field = ResolveValue(Handle, Index);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    TComPtr<IFieldReader> Field = ValueField(Port, Index);
     if (!Field || !Size) return 0;
     return TextOut(FieldValueToText(Field.Get()), Buffer, Size);
   } catch (...) {
@@ -119,7 +136,8 @@ void HV_STDCALL ReadGuidValue(HV_GUID* Out, uint32_t Handle, int32_t Index) {
   if (!Out) return;
   try {
     TGuid Value{};
-    if (TComPtr<IFieldReader> Field = ResolveValue(Handle, Index)) Field->GetAsGuid(Value);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (TComPtr<IFieldReader> Field = ValueField(Port, Index)) Field->GetAsGuid(Value);
     std::memcpy(Out, &Value, sizeof Value);
   } catch (...) {
     ZeroOut(Out, sizeof *Out);
@@ -131,7 +149,8 @@ void HV_STDCALL ReadDateTimeValue(HV_SYSTEMTIME* Out, uint32_t Handle, int32_t I
   try {
     // A value that names no day of the years 1 to 9999 reads as the zeroed record, like an empty one.
     TDateTimeParts Parts;
-    if (TComPtr<IFieldReader> Field = ResolveValue(Handle, Index))
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (TComPtr<IFieldReader> Field = ValueField(Port, Index))
       TryDecodeDateTime(Field->GetAsDateTime(), Parts);
     HV_SYSTEMTIME Record{Parts.Year, Parts.Month,  Parts.DayOfWeek, Parts.Day,
                          Parts.Hour, Parts.Minute, Parts.Second,    Parts.MilliSecond};
@@ -143,7 +162,8 @@ void HV_STDCALL ReadDateTimeValue(HV_SYSTEMTIME* Out, uint32_t Handle, int32_t I
 
 int32_t HV_STDCALL ReadWideTextValue(uint32_t Handle, int32_t Index, uint16_t* Buffer, int32_t* Size) {
   try {
-    TComPtr<IFieldReader> Field = ResolveReaderField(Handle, Index);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    TComPtr<IFieldReader> Field = ReaderField(Port, Index);
     if (!Field || !Size) return 0;
     return WideTextOut(Field->GetAsWideString(), Buffer, Size);
   } catch (...) {
@@ -162,15 +182,23 @@ int32_t HV_STDCALL ReadBlobValue(int32_t, int32_t, int32_t, int32_t, int32_t* Si
 void HV_STDCALL WriteTextValue(uint32_t Handle, int32_t Index, const char* Text, int32_t Length) {
   try {
     if (!Text) return;
-    if (TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index))
-      Field->SetAsString(HostText(Text, Length));
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (!Port.View.Writer) return;
+    // As for reading: the port's fast access stores the same text without a column reference or a
+    // temporary string.
+    if (IBorrowedFieldAccess* Fast = Port.View.Fields) {
+      Fast->WriteFieldText(Index, Text, Length > 0 ? static_cast<size_t>(Length) : 0);
+      return;
+    }
+    if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsString(HostText(Text, Length));
   } catch (...) {
   }
 }
 
 void HV_STDCALL WriteIntegerValue(uint32_t Handle, int32_t Index, int32_t Value) {
   try {
-    TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    TComPtr<IFieldWriter> Field = WriterField(Port, Index);
     if (!Field) return;
     // By the column's own type: a text column ignores integers. Narrow types keep the low bits.
     switch (Field->GetFieldType()) {
@@ -189,21 +217,24 @@ void HV_STDCALL WriteIntegerValue(uint32_t Handle, int32_t Index, int32_t Value)
 
 void HV_STDCALL WriteInt64Value(uint32_t Handle, int32_t Index, int64_t Value) {
   try {
-    if (TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index)) Field->SetAsInt64(Value);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsInt64(Value);
   } catch (...) {
   }
 }
 
 void HV_STDCALL WriteSingleValue(uint32_t Handle, int32_t Index, float Value) {
   try {
-    if (TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index)) Field->SetAsSingle(Value);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsSingle(Value);
   } catch (...) {
   }
 }
 
 void HV_STDCALL WriteDoubleValue(uint32_t Handle, int32_t Index, double Value) {
   try {
-    if (TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index)) Field->SetAsDouble(Value);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsDouble(Value);
   } catch (...) {
   }
 }
@@ -211,7 +242,8 @@ void HV_STDCALL WriteDoubleValue(uint32_t Handle, int32_t Index, double Value) {
 int32_t HV_STDCALL WriteValueText(uint32_t Handle, int32_t Index, const char* Text, int32_t* Length) {
   try {
     if (!Length || (!Text && *Length > 0)) return 0;
-    TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    TComPtr<IFieldWriter> Field = WriterField(Port, Index);
     if (!Field) return 0;
     // Converts to the column's own type, or stores nothing when the text does not convert. A GUID text
     // in the wrong form raises; it too stores nothing and gives the neutral answer.
@@ -227,7 +259,8 @@ void HV_STDCALL WriteGuidValue(uint32_t Handle, int32_t Index, const HV_GUID* Va
     if (!Value) return;
     TGuid G;
     std::memcpy(&G, Value, sizeof G);
-    if (TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index)) Field->SetAsGuid(G);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsGuid(G);
   } catch (...) {
   }
 }
@@ -241,7 +274,8 @@ void HV_STDCALL WriteDateTimeValue(uint32_t Handle, int32_t Index, const HV_SYST
                                Value->wSecond, Value->wMilliseconds};
     TDateTime DateTime;
     if (!TryPartsToDateTime(Parts, DateTime)) return;
-    if (TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index)) Field->SetAsDateTime(DateTime);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsDateTime(DateTime);
   } catch (...) {
   }
 }
@@ -249,7 +283,8 @@ void HV_STDCALL WriteDateTimeValue(uint32_t Handle, int32_t Index, const HV_SYST
 int32_t HV_STDCALL WriteWideTextValue(uint32_t Handle, int32_t Index, const uint16_t* Buffer, int32_t* Size) {
   try {
     if (!Size || (!Buffer && *Size > 1)) return 0;
-    TComPtr<IFieldWriter> Field = ResolveWriterField(Handle, Index);
+    const TResolvedPort Port = ResolvePortView(Handle);
+    TComPtr<IFieldWriter> Field = WriterField(Port, Index);
     if (!Field) return 0;
     // Whole units only: an odd last byte is dropped.
     std::u16string Text(*Size > 1 ? static_cast<size_t>(*Size / 2) : 0, u'\0');

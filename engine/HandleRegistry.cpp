@@ -1,11 +1,15 @@
 #include "engine/HandleRegistry.h"
 
 #include <atomic>
+#include <bit>
 #include <functional>
 #include <mutex>
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "transport/BorrowedFields.h"
+#include "transport/TransDefine.h"
 
 namespace halvern {
 namespace {
@@ -22,6 +26,122 @@ struct TObjectKeyHash {
   }
 };
 
+// A port's interfaces, asked for once. Runs the port's own code: never called with the lock held. The
+// references the queries count are given back at once; the registry's own reference keeps the port, and
+// with it these interfaces, alive.
+TPortView FindPortView(IInterface* Obj) {
+  TPortView View;
+  TComPtr<ITransNode> Node;
+  Obj->QueryInterface(ITransNode::IID, Node.PutVoid());
+  if (!Node) return View;
+  TComPtr<ITransPort> Port;
+  Node->GetPort(Port.Put());
+  View.Node = Node.Get();
+  View.Port = Port.Get();
+  View.Reader = Port.Query<IDataReader>().Get();
+  View.Writer = Port.Query<IDataWriter>().Get();
+  View.Fields = Port.Query<IBorrowedFieldAccess>().Get();
+  return View;
+}
+
+// One handle's entry.
+struct TEntry {
+  THandleKind Kind = THandleKind::Port;
+  TPortView View;
+  std::vector<TComPtr<IInterface>> Refs;  // one per Add
+};
+
+// Entries by handle: open addressing with linear probing in a power-of-two table kept at most half full,
+// so a lookup is one multiply and, nearly always, one slot. Removal shifts the rest of a probe run back
+// instead of leaving markers, so lookups stay short however many handles come and go. Handle 0 marks an
+// empty slot (it is never issued). Not thread-safe: the registry's lock guards it.
+class TEntryTable {
+ public:
+  TEntry* Find(uint32_t Handle) noexcept {
+    if (FSlots.empty()) return nullptr;
+    for (size_t I = Home(Handle);; I = (I + 1) & FMask) {
+      TSlot& S = FSlots[I];
+      if (S.Handle == Handle) return &S.Entry;
+      if (S.Handle == 0) return nullptr;
+    }
+  }
+
+  // Handle must not be present.
+  TEntry& Insert(uint32_t Handle) {
+    if ((FCount + 1) * 2 > FSlots.size()) Grow();
+    size_t I = Home(Handle);
+    while (FSlots[I].Handle != 0) I = (I + 1) & FMask;
+    FSlots[I].Handle = Handle;
+    ++FCount;
+    return FSlots[I].Entry;
+  }
+
+  // Removes Handle's entry (which must be present) and returns it.
+  TEntry Erase(uint32_t Handle) {
+    size_t Hole = Home(Handle);
+    while (FSlots[Hole].Handle != Handle) Hole = (Hole + 1) & FMask;
+    TEntry Removed = std::move(FSlots[Hole].Entry);
+    // Later members of the run whose home is not between the hole and themselves move into the hole.
+    for (size_t I = (Hole + 1) & FMask; FSlots[I].Handle != 0; I = (I + 1) & FMask) {
+      const size_t H = Home(FSlots[I].Handle);
+      const bool StaysPut = Hole <= I ? (Hole < H && H <= I) : (Hole < H || H <= I);
+      if (StaysPut) continue;
+      FSlots[Hole].Handle = FSlots[I].Handle;
+      FSlots[Hole].Entry = std::move(FSlots[I].Entry);
+      Hole = I;
+    }
+    FSlots[Hole].Handle = 0;
+    FSlots[Hole].Entry = TEntry();
+    --FCount;
+    return Removed;
+  }
+
+  size_t Count() const noexcept { return FCount; }
+
+  template <class F>
+  void ForEach(F&& Visit) {
+    for (TSlot& S : FSlots)
+      if (S.Handle != 0) Visit(S.Entry);
+  }
+
+  // Empties the table, handing its entries to the caller (to be released outside the lock).
+  TEntryTable Take() noexcept {
+    TEntryTable Taken;
+    std::swap(Taken.FSlots, FSlots);
+    std::swap(Taken.FCount, FCount);
+    std::swap(Taken.FMask, FMask);
+    std::swap(Taken.FShift, FShift);
+    return Taken;
+  }
+
+ private:
+  struct TSlot {
+    uint32_t Handle = 0;
+    TEntry Entry;
+  };
+
+  // Fibonacci hashing: the top bits of the product spread consecutive tokens over the table.
+  size_t Home(uint32_t Handle) const noexcept {
+    return static_cast<size_t>((Handle * 0x9E3779B9u) >> FShift) & FMask;
+  }
+
+  void Grow() {
+    const size_t Size = FSlots.empty() ? 16 : FSlots.size() * 2;
+    std::vector<TSlot> Old(Size);
+    std::swap(Old, FSlots);
+    FMask = Size - 1;
+    FShift = 32 - std::countr_zero(Size);
+    FCount = 0;
+    for (TSlot& S : Old)
+      if (S.Handle != 0) Insert(S.Handle) = std::move(S.Entry);
+  }
+
+  std::vector<TSlot> FSlots;
+  size_t FCount = 0;
+  size_t FMask = 0;
+  int FShift = 32;
+};
+
 class THashRegistry : public THandleRegistry {
  public:
   explicit THashRegistry(uint32_t FirstToken) : FNext(FirstToken) {}
@@ -29,26 +149,27 @@ class THashRegistry : public THandleRegistry {
   uint32_t Add(IInterface* Obj, THandleKind Kind) override {
     if (!Obj) return 0;
     TComPtr<IInterface> Ref(Obj);  // counted before the lock: AddRef runs foreign code
+    const TPortView View = Kind == THandleKind::Port ? FindPortView(Obj) : TPortView();
     std::lock_guard Lock(FLock);
     const TObjectKey Key{Obj, Kind};
     if (auto It = FByObject.find(Key); It != FByObject.end()) {
-      FEntries[It->second].Refs.push_back(std::move(Ref));
+      FEntries.Find(It->second)->Refs.push_back(std::move(Ref));
       return It->second;
     }
     const uint32_t Handle = IssueToken();
-    TEntry& E = FEntries[Handle];
-    E.Kind = Kind;
-    E.Refs.push_back(std::move(Ref));
     FByObject.emplace(Key, Handle);
+    TEntry& E = FEntries.Insert(Handle);
+    E.Kind = Kind;
+    E.View = View;
+    E.Refs.push_back(std::move(Ref));
     return Handle;
   }
 
   bool Remove(uint32_t Handle) override {
     TComPtr<IInterface> Dropped;  // released after the lock is let go
     std::lock_guard Lock(FLock);
-    auto It = FEntries.find(Handle);
-    if (It == FEntries.end()) return false;
-    Dropped = TakeOne(It);
+    if (Handle == 0 || !FEntries.Find(Handle)) return false;
+    Dropped = TakeOne(Handle);
     return true;
   }
 
@@ -57,15 +178,25 @@ class THashRegistry : public THandleRegistry {
     std::lock_guard Lock(FLock);
     auto Found = FByObject.find(TObjectKey{Obj, Kind});
     if (Found == FByObject.end()) return false;
-    Dropped = TakeOne(FEntries.find(Found->second));
+    Dropped = TakeOne(Found->second);
     return true;
   }
 
   TComPtr<IInterface> Resolve(uint32_t Handle, THandleKind Kind) override {
     std::lock_guard Lock(FLock);
-    auto It = FEntries.find(Handle);
-    if (It == FEntries.end() || It->second.Kind != Kind) return {};
-    return It->second.Refs.front();
+    const TEntry* E = Handle != 0 ? FEntries.Find(Handle) : nullptr;
+    if (!E || E->Kind != Kind) return {};
+    return E->Refs.front();
+  }
+
+  TResolvedPort ResolvePort(uint32_t Handle) override {
+    TResolvedPort Result;
+    std::lock_guard Lock(FLock);
+    const TEntry* E = Handle != 0 ? FEntries.Find(Handle) : nullptr;
+    if (!E || E->Kind != THandleKind::Port) return Result;
+    Result.Ref = E->Refs.front();
+    Result.View = E->View;
+    return Result;
   }
 
   uint32_t HandleOf(IInterface* Obj, THandleKind Kind) override {
@@ -76,14 +207,14 @@ class THashRegistry : public THandleRegistry {
 
   size_t Count() override {
     std::lock_guard Lock(FLock);
-    return FEntries.size();
+    return FEntries.Count();
   }
 
   void Clear() override {
-    std::unordered_map<uint32_t, TEntry> Dropped;
+    TEntryTable Dropped;
     {
       std::lock_guard Lock(FLock);
-      Dropped.swap(FEntries);
+      Dropped = FEntries.Take();
       FByObject.clear();
     }
   }
@@ -93,25 +224,23 @@ class THashRegistry : public THandleRegistry {
   // Forgets every entry without releasing its references.
   void Abandon() noexcept {
     std::lock_guard Lock(FLock);
-    for (auto& [Handle, Entry] : FEntries)
+    FEntries.ForEach([](TEntry& Entry) {
       for (TComPtr<IInterface>& Ref : Entry.Refs) Ref.Detach();
-    FEntries.clear();
+    });
+    FEntries.Take();
     FByObject.clear();
   }
 
  private:
-  struct TEntry {
-    THandleKind Kind = THandleKind::Port;
-    std::vector<TComPtr<IInterface>> Refs;  // one per Add
-  };
-
-  // Takes one reference out of the entry, erasing the entry with its last one. Lock held.
-  TComPtr<IInterface> TakeOne(std::unordered_map<uint32_t, TEntry>::iterator It) {
-    TComPtr<IInterface> Ref = std::move(It->second.Refs.back());
-    It->second.Refs.pop_back();
-    if (It->second.Refs.empty()) {
-      FByObject.erase(TObjectKey{Ref.Get(), It->second.Kind});
-      FEntries.erase(It);
+  // Takes one reference out of Handle's entry (which is live), erasing the entry with its last one.
+  // Lock held.
+  TComPtr<IInterface> TakeOne(uint32_t Handle) {
+    TEntry& E = *FEntries.Find(Handle);
+    TComPtr<IInterface> Ref = std::move(E.Refs.back());
+    E.Refs.pop_back();
+    if (E.Refs.empty()) {
+      FByObject.erase(TObjectKey{Ref.Get(), E.Kind});
+      FEntries.Erase(Handle);
     }
     return Ref;
   }
@@ -120,13 +249,13 @@ class THashRegistry : public THandleRegistry {
   uint32_t IssueToken() {
     for (;;) {
       const uint32_t Token = FNext++;
-      if (Token != 0 && !FEntries.contains(Token)) return Token;
+      if (Token != 0 && !FEntries.Find(Token)) return Token;
     }
   }
 
   std::mutex FLock;
   uint32_t FNext;
-  std::unordered_map<uint32_t, TEntry> FEntries;
+  TEntryTable FEntries;
   std::unordered_map<TObjectKey, uint32_t, TObjectKeyHash> FByObject;
 };
 

@@ -4,9 +4,12 @@
 // IConfigPageEx) or a page's working port (its ITransNode); callers pass those interface pointers, so the
 // same object always arrives as the same pointer. Handles are tokens issued here, never 0 for a live entry
 // and not reissued until the counter wraps (then 0 and live values are skipped), so a stale handle does
-// not silently reach a later port. Resolving costs the same however many handles are live. One lock
-// serialises every operation; references are given up outside it, so a destructor that unregisters
-// something else cannot deadlock. The library's registry is created on first use and released at unload.
+// not silently reach a later port. Resolving costs the same however many handles are live: the lock,
+// one probe of an open-addressed table and one AddRef/Release pair. A port's typed interfaces (its node,
+// column access, record source or sink and fast column access) are looked up once, when it is added, and
+// handed out borrowed with each resolve. One lock serialises every operation; references are given up
+// outside it, so a destructor that unregisters something else cannot deadlock. The library's registry is
+// created on first use and released at unload.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +18,29 @@
 #include "transport/TransBase.h"
 
 namespace halvern {
+
+struct ITransNode;
+struct ITransPort;
+struct IDataReader;
+struct IDataWriter;
+struct IBorrowedFieldAccess;
+
+// The interfaces of a registered port, found when it was added. Borrowed: valid only while a counted
+// reference on the port is held. Null where the port does not answer for one.
+struct TPortView {
+  ITransNode* Node = nullptr;
+  ITransPort* Port = nullptr;              // what Node->GetPort gives
+  IDataReader* Reader = nullptr;           // Port's record source, import ports only
+  IDataWriter* Writer = nullptr;           // Port's record sink, export ports only
+  IBorrowedFieldAccess* Fields = nullptr;  // Port's fast column access, when it offers one
+};
+
+// A resolved port: the call's counted reference, and the port's interfaces borrowed under it.
+struct TResolvedPort {
+  TComPtr<IInterface> Ref;
+  TPortView View;
+  explicit operator bool() const noexcept { return static_cast<bool>(Ref); }
+};
 
 // What an entry is, so that a page handle given to a port export (or the reverse) is not resolved.
 enum class THandleKind : int32_t { Port = 1, Page = 2 };
@@ -33,6 +59,8 @@ class THandleRegistry {
   virtual bool RemoveObject(IInterface* Obj, THandleKind Kind = THandleKind::Port) = 0;
   // A counted reference to the registered object when Handle is live and of that kind; else empty.
   virtual TComPtr<IInterface> Resolve(uint32_t Handle, THandleKind Kind) = 0;
+  // The port under Handle, counted, with its interfaces; empty when Handle is not a live port handle.
+  virtual TResolvedPort ResolvePort(uint32_t Handle) = 0;
   // The handle under which Obj is registered as that kind, or 0.
   virtual uint32_t HandleOf(IInterface* Obj, THandleKind Kind = THandleKind::Port) = 0;
   // Number of live handles.

@@ -8,6 +8,10 @@
 
 namespace halvern {
 
+TResolvedPort ResolvePortView(uint32_t Handle) {
+  return GetHandleRegistry().ResolvePort(Handle);
+}
+
 TComPtr<ITransNode> ResolvePort(uint32_t Handle) {
   return GetHandleRegistry().Resolve(Handle, THandleKind::Port).Query<ITransNode>();
 }
@@ -107,23 +111,25 @@ int32_t EngineSetOptions(uint32_t Handle, const char* Options) noexcept {
 
 void MoveFirst(uint32_t Handle) noexcept {
   try {
-    if (TComPtr<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle)) Reader->MoveFirst();
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (Port.View.Reader) Port.View.Reader->MoveFirst();
   } catch (...) {
   }
 }
 
 void MoveNext(uint32_t Handle) noexcept {
   try {
-    if (TComPtr<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle)) Reader->MoveNext();
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (Port.View.Reader) Port.View.Reader->MoveNext();
   } catch (...) {
   }
 }
 
 int32_t IsEof(uint32_t Handle) noexcept {
   try {
-    TComPtr<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle);
-    if (!Reader) return -1;
-    return Reader->IsEof() ? 1 : 0;
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (!Port.View.Reader) return -1;
+    return Port.View.Reader->IsEof() ? 1 : 0;
   } catch (...) {
     return -1;
   }
@@ -140,14 +146,16 @@ int32_t DataCount(uint32_t Handle) noexcept {
 
 void Append(uint32_t Handle) noexcept {
   try {
-    if (TComPtr<IDataWriter> Writer = ResolvePortAs<IDataWriter>(Handle)) Writer->Append();
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (Port.View.Writer) Port.View.Writer->Append();
   } catch (...) {
   }
 }
 
 void Post(uint32_t Handle) noexcept {
   try {
-    if (TComPtr<IDataWriter> Writer = ResolvePortAs<IDataWriter>(Handle)) Writer->Post();
+    const TResolvedPort Port = ResolvePortView(Handle);
+    if (Port.View.Writer) Port.View.Writer->Post();
   } catch (...) {
   }
 }

@@ -8,10 +8,16 @@
 #pragma once
 
 #include "config/ConfigPage.h"
+#include "engine/HandleRegistry.h"
 #include "halvern.h"
 #include "transport/TransDefine.h"
 
 namespace halvern {
+
+// The port under Handle, counted once, with its interfaces borrowed under that reference (the record and
+// value exports, which run once per record or value, take this path); empty when Handle is not live or
+// names a page.
+TResolvedPort ResolvePortView(uint32_t Handle);
 
 // The port or page under Handle, counted; empty when Handle is not live or names the other kind.
 TComPtr<ITransNode> ResolvePort(uint32_t Handle);

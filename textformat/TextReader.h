@@ -76,6 +76,11 @@ class TKtTextReader : public TPersistent {
     if (Index >= FFields.Count()) return std::string();
     return FFields.Get(Index);
   }
+  // The same field without a copy: valid until the reader reads another record or is reset.
+  std::string_view FieldView(int32_t Index) const {
+    if (Index >= FFields.Count()) return {};
+    return FFields.Get(Index);
+  }
   const TStringList& Fields() const noexcept { return FFields; }
 
  protected:

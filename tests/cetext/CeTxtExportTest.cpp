@@ -9,6 +9,7 @@
 #include "platform/SysError.h"
 #include "rtl/Stream.h"
 #include "tests/cetext/CePortTestSupport.h"
+#include "transport/BorrowedFields.h"
 
 namespace halvern::test {
 namespace {
@@ -221,6 +222,30 @@ TEST_F(ExportPort, ValuesEndingInALoneLineBreakByteAreQuoted) {
   std::filesystem::create_directories(Host("Temp"));
   Export({{"a\r", "b\n", "c\rd"}});
   EXPECT_EQ(DeviceFile(), "\"a\r\"|\"b\n\"|c\rd");
+}
+
+TEST_F(ExportPort, FastColumnAccessStoresWhatTheColumnsStore) {
+  std::filesystem::create_directories(Host("Temp"));
+  auto Writer = As<IDataWriter>(FNode);
+  auto Fast = As<IBorrowedFieldAccess>(FNode);
+  ASSERT_TRUE(Fast);
+  auto Held = Field(Writer.Get(), 0).Query<IFieldWriter>();
+  Writer->Append();
+  EXPECT_TRUE(Fast->WriteFieldText(2, "c|d", 3));
+  EXPECT_EQ(Held->GetIndex(), 2) << "a held column follows the latest request";
+  EXPECT_TRUE(Fast->WriteFieldText(0, "a\0b", 3)) << "the length counts, not a terminator";
+  EXPECT_TRUE(Fast->WriteFieldText(1, nullptr, 0));
+  EXPECT_FALSE(Fast->WriteFieldText(1, nullptr, 2));
+  EXPECT_FALSE(Fast->WriteFieldText(3, "x", 1));
+  EXPECT_FALSE(Fast->WriteFieldText(-1, "x", 1));
+  Writer->Post();
+  Writer->Append();
+  EXPECT_TRUE(Fast->WriteFieldText(0, "", 0));
+  Writer->Post();
+  std::string_view Text;
+  EXPECT_FALSE(Fast->ReadFieldText(0, &Text)) << "an export port reads nothing";
+  FNode->Close();
+  EXPECT_EQ(DeviceFile(), std::string("a\0b||\"c|d\"\r\n||", 14));
 }
 
 TEST_F(ExportPort, RandomRecordsReadBackUnchanged) {

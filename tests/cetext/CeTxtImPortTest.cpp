@@ -6,6 +6,7 @@
 #include "device/DeviceTestSupport.h"
 #include "platform/SysError.h"
 #include "tests/cetext/CePortTestSupport.h"
+#include "transport/BorrowedFields.h"
 
 namespace halvern::test {
 namespace {
@@ -110,6 +111,31 @@ TEST_F(ImportPort, ColumnReferencesFollowTheLatestRequest) {
   EXPECT_EQ(First->GetAsString(), "b");
   EXPECT_EQ(Second->GetAsString(), "b");
   EXPECT_EQ(First.Get(), Second.Get());
+}
+
+TEST_F(ImportPort, FastColumnAccessReadsWhatTheColumnsReadAndRepointsThem) {
+  Device("a|\"b|c\"\r\nd\r\n|  |");
+  auto Reader = As<IDataReader>(FNode);
+  auto Fast = As<IBorrowedFieldAccess>(FNode);
+  ASSERT_TRUE(Fast);
+  std::string_view Text = "untouched";
+  EXPECT_TRUE(Fast->ReadFieldText(0, &Text)) << "before MoveFirst the column reads empty";
+  EXPECT_EQ(Text, "");
+  Reader->MoveFirst();
+  auto Held = Field(Reader.Get(), 2).Query<IFieldReader>();
+  for (; !Reader->IsEof(); Reader->MoveNext()) {
+    for (int32_t I = 0; I < 3; ++I) {
+      ASSERT_TRUE(Fast->ReadFieldText(I, &Text));
+      EXPECT_EQ(Held->GetIndex(), I) << "a held column follows the latest request";
+      EXPECT_EQ(std::string(Text), Field(Reader.Get(), I).Query<IFieldReader>()->GetAsString());
+    }
+  }
+  Text = "untouched";
+  EXPECT_FALSE(Fast->ReadFieldText(3, &Text));
+  EXPECT_FALSE(Fast->ReadFieldText(-1, &Text));
+  EXPECT_FALSE(Fast->ReadFieldText(0, nullptr));
+  EXPECT_EQ(Text, "untouched");
+  EXPECT_FALSE(Fast->WriteFieldText(0, "x", 1)) << "an import port stores nothing";
 }
 
 TEST_F(ImportPort, NoCopyMeansNoRecordsAndHarmlessCalls) {

@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/FakePort.h"
 #include "engine/HandleRegistry.h"
 
 namespace halvern {
@@ -87,6 +88,62 @@ TEST(HandleRegistry, KindMustMatch) {
   EXPECT_FALSE(R->Resolve(0, THandleKind::Port));
   R->Remove(HP);
   EXPECT_EQ(R->HandleOf(&Port), 0u);
+}
+
+// Handles come and go in a pattern that leaves long probe runs behind removals: every live handle still
+// reaches its own object, and every removed one reaches nothing.
+TEST(HandleRegistry, EveryLiveHandleResolvesThroughChurn) {
+  auto R = CreateHandleRegistry(0xFFFFF000u);  // the counter wraps past 0 on the way
+  std::vector<TCounted> Objects(5000);
+  std::vector<uint32_t> Handles;
+  for (TCounted& O : Objects) Handles.push_back(R->Add(&O, THandleKind::Port));
+  for (size_t I = 0; I < Objects.size(); I += 3) ASSERT_TRUE(R->Remove(Handles[I]));
+  for (size_t I = 0; I < Objects.size(); I += 3) Handles[I] = R->Add(&Objects[I], THandleKind::Page);
+  for (size_t I = 1; I < Objects.size(); I += 3) ASSERT_TRUE(R->RemoveObject(&Objects[I]));
+  EXPECT_EQ(R->Count(), Objects.size() - (Objects.size() + 1) / 3);
+  for (size_t I = 0; I < Objects.size(); ++I) {
+    const THandleKind Kind = I % 3 == 0 ? THandleKind::Page : THandleKind::Port;
+    const bool Live = I % 3 != 1;
+    EXPECT_NE(Handles[I], 0u);
+    EXPECT_EQ(R->Resolve(Handles[I], Kind).Get(), Live ? &Objects[I] : nullptr) << I;
+    EXPECT_EQ(R->HandleOf(&Objects[I], Kind), Live ? Handles[I] : 0u) << I;
+    EXPECT_EQ(Objects[I].Count, Live ? 1 : 0) << I;
+  }
+  R->Clear();
+  for (const TCounted& O : Objects) ASSERT_EQ(O.Count, 0);
+}
+
+TEST(HandleRegistry, ResolvePortHandsOutThePortsInterfacesUnderOneReference) {
+  auto R = CreateHandleRegistry();
+  auto Probe = std::make_shared<test::TProbe>();
+  TComPtr<ITransNode> Import = test::TFakePort::Create(1, Probe);
+  TComPtr<ITransNode> Export = test::TFakePort::Create(2, Probe);
+  const uint32_t HI = R->Add(Import.Get(), THandleKind::Port);
+  const uint32_t HE = R->Add(Export.Get(), THandleKind::Port);
+  TCounted Page;
+  const uint32_t HG = R->Add(&Page, THandleKind::Page);
+  const int32_t Before = test::TFakePort::From(Import.Get())->RefCount();
+  {
+    const TResolvedPort P = R->ResolvePort(HI);
+    ASSERT_TRUE(P);
+    EXPECT_EQ(test::TFakePort::From(Import.Get())->RefCount(), Before + 1);
+    EXPECT_EQ(P.View.Node, Import.Get());
+    ASSERT_NE(P.View.Reader, nullptr);
+    EXPECT_EQ(P.View.Writer, nullptr);
+    EXPECT_EQ(P.View.Fields, nullptr) << "the fake has no fast column access";
+    P.View.Reader->MoveNext();
+    EXPECT_EQ(Probe->MoveNexts, 1);
+  }
+  EXPECT_EQ(test::TFakePort::From(Import.Get())->RefCount(), Before);
+  const TResolvedPort E = R->ResolvePort(HE);
+  EXPECT_EQ(E.View.Reader, nullptr);
+  ASSERT_NE(E.View.Writer, nullptr);
+  E.View.Writer->Append();
+  EXPECT_EQ(Probe->Appends, 1);
+  EXPECT_FALSE(R->ResolvePort(HG)) << "a page handle names no port";
+  EXPECT_FALSE(R->ResolvePort(0));
+  EXPECT_FALSE(R->ResolvePort(HG + 1000));
+  R->Clear();
 }
 
 // Unregisters another object when its last reference goes, as a page does with its working port.
