@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "rtl/Exceptions.h"
 
@@ -32,6 +33,7 @@ int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
   const int32_t BufSize = static_cast<int32_t>(std::min<int64_t>(Count, MaxBufSize));
   if (BufSize <= 0) return Result < 0 ? 0 : Result;
   std::unique_ptr<char[]> Buffer(new char[static_cast<size_t>(BufSize)]);
+  PrepareWrite(Count);
   while (Count != 0) {
     const int32_t N = static_cast<int32_t>(std::min<int64_t>(Count, BufSize));
     Source.ReadBuffer(Buffer.get(), N);
@@ -76,6 +78,15 @@ int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
     case TSeekOrigin::End: FPosition = FSize + Offset; break;
   }
   return FPosition;
+}
+
+void TMemoryStream::PrepareWrite(int64_t Count) {
+  if (Count <= 0 || FPosition < 0) return;
+  try {
+    Reserve(FPosition + Count);
+  } catch (const std::bad_alloc&) {
+    // Only a hint: a size the source cannot back grows chunk by chunk, and fails where the data ends.
+  }
 }
 
 void TMemoryStream::SetSize(int64_t NewSize) {

@@ -39,6 +39,11 @@ class TStream {
   int64_t CopyFrom(TStream& Source, int64_t Count);
 
   static constexpr int32_t MaxBufSize = 0xF000;
+
+ protected:
+  // Count bytes are about to be written at the current position (CopyFrom knows the whole amount before
+  // its first chunk); a stream may make room for them at once. Changes no data.
+  virtual void PrepareWrite(int64_t /*Count*/) {}
 };
 
 // Growable in-memory stream. Data() and Size are valid until the next write.
@@ -53,6 +58,10 @@ class TMemoryStream : public TStream {
   const char* Data() const { return FData.get(); }
   std::string ToString() const { return std::string(FData.get(), static_cast<size_t>(FSize)); }
   void Clear();
+
+ protected:
+  // Grows the storage once for the whole copy instead of doubling chunk by chunk.
+  void PrepareWrite(int64_t Count) override;
 
  private:
   // Makes room for at least NewCapacity bytes, keeping the valid ones.

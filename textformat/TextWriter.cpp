@@ -65,12 +65,13 @@ void TKtTextWriter::SettingsChanged() {
   FSpecialByte[static_cast<uint8_t>(' ')] = true;
 }
 
-bool TKtTextWriter::IsPlain(std::string_view S) const noexcept {
-  if (FCustomEnclosing) return false;
+bool TKtTextWriter::IsPlain(std::string_view S) const {
   for (char C : S) {
     if (FSpecialByte[static_cast<uint8_t>(C)]) return false;
   }
-  return true;
+  // Without any of those bytes the settings' own rules leave S as it is; a subclass may still want it
+  // enclosed, and FormatField would then change it.
+  return !FCustomEnclosing || !PlainNeedsEnclosing(S);
 }
 
 void TKtTextWriter::SetField(int32_t Index, std::string_view Value) {

@@ -76,14 +76,17 @@ class TKtTextWriter : public TPersistent {
   virtual bool NeedsEnclosing(std::string_view S) const;
   // Whether a value that needs enclosing can go between the brackets; when not, it is quoted instead.
   virtual bool CanBracket(std::string_view) const { return true; }
-  // A subclass whose NeedsEnclosing looks at more than the settings' bytes turns the plain-value
-  // shortcut of WriteRecord off.
+  // A subclass whose NeedsEnclosing looks at more than the settings' bytes makes the plain-value
+  // shortcut of WriteRecord ask PlainNeedsEnclosing as well.
   void SetCustomEnclosing() noexcept { FCustomEnclosing = true; }
+  // NeedsEnclosing for a value that holds no byte of the settings (so the settings' own rules cannot
+  // apply to it); a subclass may answer it more cheaply than NeedsEnclosing does.
+  virtual bool PlainNeedsEnclosing(std::string_view S) const { return NeedsEnclosing(S); }
 
  private:
   void SettingsChanged();
   // True when no byte of S could make it need quoting or enclosing: it is written as it is.
-  bool IsPlain(std::string_view S) const noexcept;
+  bool IsPlain(std::string_view S) const;
   void WriteStr(std::string_view S);
   void Append(std::string_view S) { FRecord.append(S.data(), S.size()); }
 
