@@ -1,6 +1,8 @@
 #include "rtl/Stream.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -43,6 +45,10 @@ int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
   return Result;
 }
 
+void TMemoryStream::TFree::operator()(char* P) const noexcept {
+  std::free(P);
+}
+
 int32_t TMemoryStream::Read(void* Buffer, int32_t Count) {
   if (Count <= 0 || FPosition < 0 || FPosition >= FSize) return 0;
   const int64_t N = std::min<int64_t>(Count, FSize - FPosition);
@@ -53,9 +59,12 @@ int32_t TMemoryStream::Read(void* Buffer, int32_t Count) {
 
 void TMemoryStream::Reserve(int64_t NewCapacity) {
   if (NewCapacity <= FCapacity) return;
-  std::unique_ptr<char[]> Bigger(new char[static_cast<size_t>(NewCapacity)]);
-  if (FSize > 0) std::memcpy(Bigger.get(), FData.get(), static_cast<size_t>(FSize));
-  FData = std::move(Bigger);
+  // A size the address space cannot hold must not be cut down to one it can (32-bit builds).
+  if (static_cast<uint64_t>(NewCapacity) > static_cast<uint64_t>(PTRDIFF_MAX)) throw std::bad_alloc();
+  void* Bigger = std::realloc(FData.get(), static_cast<size_t>(NewCapacity));
+  if (Bigger == nullptr) throw std::bad_alloc();
+  (void)FData.release();  // realloc has taken the old block over
+  FData.reset(static_cast<char*>(Bigger));
   FCapacity = NewCapacity;
 }
 

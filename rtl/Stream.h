@@ -69,7 +69,12 @@ class TMemoryStream : public TStream {
 
   // FCapacity bytes, of which the first FSize are valid; new room is not cleared, the stream clears
   // only what becomes part of the data without being written (a gap left by seeking past the end).
-  std::unique_ptr<char[]> FData;
+  struct TFree {
+    void operator()(char* P) const noexcept;
+  };
+  // Allocated with malloc so that growing can use realloc: a large block is then moved by remapping its
+  // pages rather than copying and faulting in every byte again.
+  std::unique_ptr<char, TFree> FData;
   int64_t FCapacity = 0;
   int64_t FSize = 0;
   int64_t FPosition = 0;

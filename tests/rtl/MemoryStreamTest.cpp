@@ -37,5 +37,21 @@ TEST(MemoryStreamGrowth, ManySmallWritesKeepEveryByte) {
   EXPECT_EQ(S.Write("x", 1), 0) << "nothing is written at a negative position";
 }
 
+TEST(MemoryStreamGrowth, CopiesLandAfterTheBytesAlreadyThere) {
+  TMemoryStream Source, Target;
+  std::string Want(200000, '\0');
+  for (size_t I = 0; I < Want.size(); ++I) Want[I] = static_cast<char>(I * 7 + I / 251);
+  Source.WriteString(Want);
+  Target.WriteString("head");
+  EXPECT_EQ(Target.CopyFrom(Source, 0), static_cast<int64_t>(Want.size()));
+  EXPECT_EQ(Target.ToString(), "head" + Want);
+  Source.SetPosition(10);
+  Target.SetPosition(2);
+  EXPECT_EQ(Target.CopyFrom(Source, 5), 5);
+  EXPECT_EQ(Target.ToString().substr(0, 8), "he" + Want.substr(10, 5) + Want.substr(3, 1));
+  EXPECT_EQ(Target.GetSize(), static_cast<int64_t>(Want.size() + 4))
+      << "an inner copy does not grow the data";
+}
+
 }  // namespace
 }  // namespace halvern
