@@ -4,10 +4,11 @@
 # Packages for building and running the Linux programs.
 HALVERN_PACKAGES_BUILD=(cmake ninja-build g++ libgtest-dev googletest python3)
 # Everything the full test command needs on top: sanitizer and fuzzer runtimes, formatting, the
-# Windows cross compilers, Wine (32-bit), a virtual X server and image conversion for the page tests.
+# Windows cross compilers, Wine (32-bit), a virtual X server, image conversion and a Chinese font for
+# the page tests (without one the page's screenshot shows boxes for every caption).
 HALVERN_PACKAGES_TEST=("${HALVERN_PACKAGES_BUILD[@]}" clang clang-format libclang-rt-14-dev
                        g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth
-                       imagemagick)
+                       imagemagick fonts-wqy-microhei)
 
 halvern_log() { printf '==> %s\n' "$*" >&2; }
 
