@@ -58,14 +58,14 @@ int ParseHostOptions(TCommandContext& C, const char* Command, unsigned Groups, T
       Name.resize(Eq);
       HasValue = true;
     }
-    const TOptionSpec* Spec = nullptr;
+    const TOptionSpec* Entry = nullptr;
     for (const TOptionSpec& S : kSpecs)
-      if (Name == S.Name && (Groups & S.Group) != 0) Spec = &S;
-    if (Spec == nullptr) return UsageError(C.Err, Cmd + " does not take '" + Args[I] + "'");
-    if (Spec->TakesValue && !HasValue) {
+      if (Name == S.Name && (Groups & S.Group) != 0) Entry = &S;
+    if (Entry == nullptr) return UsageError(C.Err, Cmd + " does not take '" + Args[I] + "'");
+    if (Entry->TakesValue && !HasValue) {
       if (I + 1 == Args.size()) return UsageError(C.Err, Name + " needs a value");
       Value = Args[++I];
-    } else if (!Spec->TakesValue && HasValue) {
+    } else if (!Entry->TakesValue && HasValue) {
       return UsageError(C.Err, Name + " takes no value");
     }
 

@@ -130,7 +130,7 @@ typedef void(HV_STDCALL* HV_PROC)(void);
    export port; otherwise, or for an index that names no column, they give their neutral answer
    (0, 0.0, a zeroed record, nothing written, result 0 with *Size untouched). */
 typedef int32_t(HV_STDCALL* HV_READ_TEXT_PROC)(uint32_t Handle, int32_t Index, char* Buffer,
-                                               int32_t* Size); /* (1, 0|65) and (1, 19) */
+                                               int32_t* Size);                     /* (1, 0|65) and (1, 19) */
 typedef int32_t(HV_STDCALL* HV_READ_INTEGER_PROC)(uint32_t Handle, int32_t Index); /* (1, 1..6|8) */
 typedef int64_t(HV_STDCALL* HV_READ_INT64_PROC)(uint32_t Handle, int32_t Index);   /* (1, 7) */
 typedef float(HV_STDCALL* HV_READ_SINGLE_PROC)(uint32_t Handle, int32_t Index);    /* (1, 17) */
@@ -147,7 +147,7 @@ typedef void(HV_STDCALL* HV_WRITE_TEXT_PROC)(uint32_t Handle, int32_t Index, con
 typedef void(HV_STDCALL* HV_WRITE_INTEGER_PROC)(uint32_t Handle, int32_t Index,
                                                 int32_t Value); /* (2, 1..6|8) */
 typedef void(HV_STDCALL* HV_WRITE_INT64_PROC)(uint32_t Handle, int32_t Index, int64_t Value); /* (2, 7) */
-typedef void(HV_STDCALL* HV_WRITE_SINGLE_PROC)(uint32_t Handle, int32_t Index, float Value); /* (2, 17) */
+typedef void(HV_STDCALL* HV_WRITE_SINGLE_PROC)(uint32_t Handle, int32_t Index, float Value);  /* (2, 17) */
 typedef void(HV_STDCALL* HV_WRITE_DOUBLE_PROC)(uint32_t Handle, int32_t Index, double Value); /* (2, 18) */
 typedef int32_t(HV_STDCALL* HV_WRITE_VALUE_TEXT_PROC)(uint32_t Handle, int32_t Index, const char* Text,
                                                       int32_t* Length); /* (2, 19): any column type */
@@ -161,40 +161,40 @@ typedef int32_t(HV_STDCALL* HV_WRITE_BLOB_PROC)(int32_t A1, int32_t A2, int32_t 
                                                 int32_t A5); /* (2, 67): ignored, result 0 */
 
 /* The 34 exports. X(return type, name, parameter list) keeps prototypes and pointer types in step. */
-#define HV_EXPORT_LIST(X)                                                                      \
-  X(int32_t, EngineInit, (int32_t PortType, uint32_t * Handle))                                \
-  X(void, EngineFina, (uint32_t Handle))                                                       \
-  X(int32_t, EngineGetType, (void))                                                            \
-  X(int32_t, EngineGetName, (char* Buffer, int32_t* Size))                                     \
-  X(int32_t, EngineDiscription, (char* Buffer, int32_t* Size))                                 \
+#define HV_EXPORT_LIST(X)                                                                         \
+  X(int32_t, EngineInit, (int32_t PortType, uint32_t * Handle))                                   \
+  X(void, EngineFina, (uint32_t Handle))                                                          \
+  X(int32_t, EngineGetType, (void))                                                               \
+  X(int32_t, EngineGetName, (char* Buffer, int32_t* Size))                                        \
+  X(int32_t, EngineDiscription, (char* Buffer, int32_t* Size))                                    \
   X(void, EngineSetEvent, (uint32_t Handle, void* UserData, int32_t EventKind, HV_PROC Callback)) \
-  X(int32_t, EngineGetOptions, (uint32_t Handle, char* Buffer, int32_t* Size))                 \
-  X(int32_t, EngineSetOptions, (uint32_t Handle, const char* Options))                         \
-  X(void, MoveFirst, (uint32_t Handle))                                                        \
-  X(void, MoveNext, (uint32_t Handle))                                                         \
-  X(int32_t, IsEof, (uint32_t Handle))                                                         \
-  X(int32_t, DataCount, (uint32_t Handle))                                                     \
-  X(void, Append, (uint32_t Handle))                                                           \
-  X(void, Post, (uint32_t Handle))                                                             \
-  X(int32_t, ConfigInit, (uint32_t Handle, void* ParentWindow, int32_t Flag, uint32_t* Page))  \
-  X(void, ConfigFina, (uint32_t Page))                                                         \
-  X(int32_t, ConfigIsBOF, (uint32_t Page))                                                     \
-  X(int32_t, ConfigIsEOF, (uint32_t Page))                                                     \
-  X(int32_t, ConfigCheckSucceed, (uint32_t Page))                                              \
-  X(void, ConfigNext, (uint32_t Page))                                                         \
-  X(void, ConfigPrevious, (uint32_t Page))                                                     \
-  X(void, ConfigFirst, (uint32_t Page))                                                        \
-  X(void, ConfigLast, (uint32_t Page))                                                         \
-  X(void, ConfigUpdate, (uint32_t Page))                                                       \
-  X(uint32_t, ConfigPort, (uint32_t Page))                                                     \
-  X(int32_t, FieldGetCount, (uint32_t Handle))                                                 \
-  X(int32_t, FieldSetCount, (uint32_t Handle, int32_t Count))                                  \
-  X(int32_t, FieldGetName, (uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size))      \
-  X(void, FieldSetName, (uint32_t Handle, int32_t Index, const char* Text, int32_t Length))    \
-  X(int32_t, FieldGetType, (uint32_t Handle, int32_t Index))                                   \
-  X(void, FieldSetType, (uint32_t Handle, int32_t Index, int32_t FieldType))                   \
-  X(HV_PROC, FieldGetProc, (int32_t Direction, int32_t FieldType))                             \
-  X(int32_t, FieldFindbyName, (uint32_t Handle, const char* Name))                             \
+  X(int32_t, EngineGetOptions, (uint32_t Handle, char* Buffer, int32_t* Size))                    \
+  X(int32_t, EngineSetOptions, (uint32_t Handle, const char* Options))                            \
+  X(void, MoveFirst, (uint32_t Handle))                                                           \
+  X(void, MoveNext, (uint32_t Handle))                                                            \
+  X(int32_t, IsEof, (uint32_t Handle))                                                            \
+  X(int32_t, DataCount, (uint32_t Handle))                                                        \
+  X(void, Append, (uint32_t Handle))                                                              \
+  X(void, Post, (uint32_t Handle))                                                                \
+  X(int32_t, ConfigInit, (uint32_t Handle, void* ParentWindow, int32_t Flag, uint32_t* Page))     \
+  X(void, ConfigFina, (uint32_t Page))                                                            \
+  X(int32_t, ConfigIsBOF, (uint32_t Page))                                                        \
+  X(int32_t, ConfigIsEOF, (uint32_t Page))                                                        \
+  X(int32_t, ConfigCheckSucceed, (uint32_t Page))                                                 \
+  X(void, ConfigNext, (uint32_t Page))                                                            \
+  X(void, ConfigPrevious, (uint32_t Page))                                                        \
+  X(void, ConfigFirst, (uint32_t Page))                                                           \
+  X(void, ConfigLast, (uint32_t Page))                                                            \
+  X(void, ConfigUpdate, (uint32_t Page))                                                          \
+  X(uint32_t, ConfigPort, (uint32_t Page))                                                        \
+  X(int32_t, FieldGetCount, (uint32_t Handle))                                                    \
+  X(int32_t, FieldSetCount, (uint32_t Handle, int32_t Count))                                     \
+  X(int32_t, FieldGetName, (uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size))         \
+  X(void, FieldSetName, (uint32_t Handle, int32_t Index, const char* Text, int32_t Length))       \
+  X(int32_t, FieldGetType, (uint32_t Handle, int32_t Index))                                      \
+  X(void, FieldSetType, (uint32_t Handle, int32_t Index, int32_t FieldType))                      \
+  X(HV_PROC, FieldGetProc, (int32_t Direction, int32_t FieldType))                                \
+  X(int32_t, FieldFindbyName, (uint32_t Handle, const char* Name))                                \
   X(int32_t, FieldIsEmpty, (uint32_t Handle, int32_t Index))
 
 /* Pointer types for hosts that bind the exports by name: HV_PFN_EngineInit and so on. */
