@@ -8,10 +8,6 @@
 
 namespace halvern {
 
-TResolvedPort ResolvePortView(uint32_t Handle) {
-  return GetHandleRegistry().ResolvePort(Handle);
-}
-
 TComPtr<ITransNode> ResolvePort(uint32_t Handle) {
   return GetHandleRegistry().Resolve(Handle, THandleKind::Port).Query<ITransNode>();
 }

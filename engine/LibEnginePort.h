@@ -17,7 +17,9 @@ namespace halvern {
 // The port under Handle, counted once, with its interfaces borrowed under that reference (the record and
 // value exports, which run once per record or value, take this path); empty when Handle is not live or
 // names a page.
-TResolvedPort ResolvePortView(uint32_t Handle);
+inline TResolvedPort ResolvePortView(uint32_t Handle) {
+  return GetHandleRegistry().ResolvePort(Handle);
+}
 
 // The port or page under Handle, counted; empty when Handle is not live or names the other kind.
 TComPtr<ITransNode> ResolvePort(uint32_t Handle);
