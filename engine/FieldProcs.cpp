@@ -19,7 +19,7 @@ static_assert(sizeof(HV_SYSTEMTIME) == sizeof(TDateTimeParts));
 namespace {
 
 // The column Index of an import port as a reader; empty when any step yields nothing. Port is the call's
-// resolved port, kept alive for the whole call.
+// resolved port, whose counted reference is held for the whole call.
 TComPtr<IFieldReader> ReaderField(const TResolvedPort& Port, int32_t Index) {
   TComPtr<ITransField> Field;
   if (Port.View.Reader) Port.View.Reader->GetField(Index, Field.Put());

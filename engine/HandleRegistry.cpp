@@ -3,12 +3,11 @@
 #include <atomic>
 #include <bit>
 #include <functional>
-#include <mutex>  // std::lock_guard
+#include <mutex>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "engine/SpinLock.h"
 #include "transport/BorrowedFields.h"
 #include "transport/TransDefine.h"
 
@@ -45,47 +44,43 @@ TPortView FindPortView(IInterface* Obj) {
   return View;
 }
 
-// One handle's entry, in a node of its own: a call in progress finds it again by address.
+// One handle's entry.
 struct TEntry {
   THandleKind Kind = THandleKind::Port;
   TPortView View;
-  IInterface* Obj = nullptr;              // what every reference in Refs counts
-  std::vector<TComPtr<IInterface>> Refs;  // one per Add; never empty while Calls > 0
-  uint32_t Calls = 0;                     // calls in progress on it
-  bool Removed = false;  // out of the table: the last call to end destroys it, with its reference
+  std::vector<TComPtr<IInterface>> Refs;  // one per Add
 };
-
-using TEntryNode = std::unique_ptr<TEntry>;
 
 // Entries by handle: open addressing with linear probing in a power-of-two table kept at most half full,
 // so a lookup is one multiply and, nearly always, one slot. Removal shifts the rest of a probe run back
 // instead of leaving markers, so lookups stay short however many handles come and go. Handle 0 marks an
-// empty slot (it is never issued). Slots own their entries' nodes, which never move. Not thread-safe: the
-// registry's lock guards it.
+// empty slot (it is never issued). Not thread-safe: the registry's lock guards it.
 class TEntryTable {
  public:
-  TEntry* Find(uint32_t Handle) const noexcept {
+  TEntry* Find(uint32_t Handle) noexcept {
     if (FSlots.empty()) return nullptr;
     for (size_t I = Home(Handle);; I = (I + 1) & FMask) {
-      const TSlot& S = FSlots[I];
-      if (S.Handle == Handle) return S.Entry.get();
+      TSlot& S = FSlots[I];
+      if (S.Handle == Handle) return &S.Entry;
       if (S.Handle == 0) return nullptr;
     }
   }
 
-  // Makes room for one more entry; the table is unchanged when that fails.
-  void Reserve() {
+  // Handle must not be present.
+  TEntry& Insert(uint32_t Handle) {
     if ((FCount + 1) * 2 > FSlots.size()) Grow();
+    size_t I = Home(Handle);
+    while (FSlots[I].Handle != 0) I = (I + 1) & FMask;
+    FSlots[I].Handle = Handle;
+    ++FCount;
+    return FSlots[I].Entry;
   }
 
-  // Handle must not be present, and Reserve must have made room for it.
-  void Insert(uint32_t Handle, TEntryNode Node) noexcept { Place(Handle, std::move(Node)); }
-
-  // Removes Handle's entry (which must be present) and returns its node.
-  TEntryNode Erase(uint32_t Handle) noexcept {
+  // Removes Handle's entry (which must be present) and returns it.
+  TEntry Erase(uint32_t Handle) {
     size_t Hole = Home(Handle);
     while (FSlots[Hole].Handle != Handle) Hole = (Hole + 1) & FMask;
-    TEntryNode Removed = std::move(FSlots[Hole].Entry);
+    TEntry Removed = std::move(FSlots[Hole].Entry);
     // Later members of the run whose home is not between the hole and themselves move into the hole.
     for (size_t I = (Hole + 1) & FMask; FSlots[I].Handle != 0; I = (I + 1) & FMask) {
       const size_t H = Home(FSlots[I].Handle);
@@ -96,13 +91,13 @@ class TEntryTable {
       Hole = I;
     }
     FSlots[Hole].Handle = 0;
+    FSlots[Hole].Entry = TEntry();
     --FCount;
     return Removed;
   }
 
   size_t Count() const noexcept { return FCount; }
 
-  // Visits every entry's node; Visit may take the node over.
   template <class F>
   void ForEach(F&& Visit) {
     for (TSlot& S : FSlots)
@@ -122,20 +117,12 @@ class TEntryTable {
  private:
   struct TSlot {
     uint32_t Handle = 0;
-    TEntryNode Entry;
+    TEntry Entry;
   };
 
   // Fibonacci hashing: the top bits of the product spread consecutive tokens over the table.
   size_t Home(uint32_t Handle) const noexcept {
     return static_cast<size_t>((Handle * 0x9E3779B9u) >> FShift) & FMask;
-  }
-
-  void Place(uint32_t Handle, TEntryNode Node) noexcept {
-    size_t I = Home(Handle);
-    while (FSlots[I].Handle != 0) I = (I + 1) & FMask;
-    FSlots[I].Handle = Handle;
-    FSlots[I].Entry = std::move(Node);
-    ++FCount;
   }
 
   void Grow() {
@@ -146,7 +133,7 @@ class TEntryTable {
     FShift = 32 - std::countr_zero(Size);
     FCount = 0;
     for (TSlot& S : Old)
-      if (S.Handle != 0) Place(S.Handle, std::move(S.Entry));
+      if (S.Handle != 0) Insert(S.Handle) = std::move(S.Entry);
   }
 
   std::vector<TSlot> FSlots;
@@ -155,41 +142,31 @@ class TEntryTable {
   int FShift = 32;
 };
 
-// What a removal gives up, released by its destructor after the lock is let go: one of several references
-// of an entry, or a whole entry that had no call in progress.
-struct TDropped {
-  TComPtr<IInterface> Ref;
-  TEntryNode Entry;
-};
-
 class THashRegistry : public THandleRegistry {
  public:
   explicit THashRegistry(uint32_t FirstToken) : FNext(FirstToken) {}
 
   uint32_t Add(IInterface* Obj, THandleKind Kind) override {
     if (!Obj) return 0;
-    // Counted, looked into and allocated before the lock: AddRef and QueryInterface run foreign code.
-    // Whatever is not taken over is released after the lock is let go.
-    TEntryNode Node = std::make_unique<TEntry>();
-    Node->Kind = Kind;
-    Node->View = Kind == THandleKind::Port ? FindPortView(Obj) : TPortView();
-    Node->Obj = Obj;
-    Node->Refs.push_back(TComPtr<IInterface>(Obj));
+    TComPtr<IInterface> Ref(Obj);  // counted before the lock: AddRef runs foreign code
+    const TPortView View = Kind == THandleKind::Port ? FindPortView(Obj) : TPortView();
     std::lock_guard Lock(FLock);
     const TObjectKey Key{Obj, Kind};
     if (auto It = FByObject.find(Key); It != FByObject.end()) {
-      FEntries.Find(It->second)->Refs.push_back(std::move(Node->Refs.front()));
+      FEntries.Find(It->second)->Refs.push_back(std::move(Ref));
       return It->second;
     }
     const uint32_t Handle = IssueToken();
-    FEntries.Reserve();  // so that nothing below can fail once the handle is mapped
     FByObject.emplace(Key, Handle);
-    FEntries.Insert(Handle, std::move(Node));
+    TEntry& E = FEntries.Insert(Handle);
+    E.Kind = Kind;
+    E.View = View;
+    E.Refs.push_back(std::move(Ref));
     return Handle;
   }
 
   bool Remove(uint32_t Handle) override {
-    TDropped Dropped;  // released after the lock is let go
+    TComPtr<IInterface> Dropped;  // released after the lock is let go
     std::lock_guard Lock(FLock);
     if (Handle == 0 || !FEntries.Find(Handle)) return false;
     Dropped = TakeOne(Handle);
@@ -197,7 +174,7 @@ class THashRegistry : public THandleRegistry {
   }
 
   bool RemoveObject(IInterface* Obj, THandleKind Kind) override {
-    TDropped Dropped;
+    TComPtr<IInterface> Dropped;
     std::lock_guard Lock(FLock);
     auto Found = FByObject.find(TObjectKey{Obj, Kind});
     if (Found == FByObject.end()) return false;
@@ -206,17 +183,20 @@ class THashRegistry : public THandleRegistry {
   }
 
   TComPtr<IInterface> Resolve(uint32_t Handle, THandleKind Kind) override {
-    TEntry* E = BeginCall(Handle, Kind);
-    if (!E) return {};
-    // The call keeps the entry's reference, so the object can be counted outside the lock.
-    const TResolvedPort Call = MakeCall(E, TPortView());
-    return TComPtr<IInterface>(E->Obj);
+    std::lock_guard Lock(FLock);
+    const TEntry* E = Handle != 0 ? FEntries.Find(Handle) : nullptr;
+    if (!E || E->Kind != Kind) return {};
+    return E->Refs.front();
   }
 
   TResolvedPort ResolvePort(uint32_t Handle) override {
-    TEntry* E = BeginCall(Handle, THandleKind::Port);
-    // View never changes after the entry was published under the lock BeginCall took.
-    return E ? MakeCall(E, E->View) : TResolvedPort();
+    TResolvedPort Result;
+    std::lock_guard Lock(FLock);
+    const TEntry* E = Handle != 0 ? FEntries.Find(Handle) : nullptr;
+    if (!E || E->Kind != THandleKind::Port) return Result;
+    Result.Ref = E->Refs.front();
+    Result.View = E->View;
+    return Result;
   }
 
   uint32_t HandleOf(IInterface* Obj, THandleKind Kind) override {
@@ -231,67 +211,38 @@ class THashRegistry : public THandleRegistry {
   }
 
   void Clear() override {
-    TEntryTable Dropped;  // released after the lock is let go
-    std::lock_guard Lock(FLock);
-    Dropped = FEntries.Take();
-    FByObject.clear();
-    Dropped.ForEach([](TEntryNode& Node) { KeepForCalls(Node); });
+    TEntryTable Dropped;
+    {
+      std::lock_guard Lock(FLock);
+      Dropped = FEntries.Take();
+      FByObject.clear();
+    }
   }
 
   ~THashRegistry() override { Clear(); }
 
   // Forgets every entry without releasing its references.
   void Abandon() noexcept {
-    TEntryTable Forgotten;
     std::lock_guard Lock(FLock);
-    Forgotten = FEntries.Take();
-    FByObject.clear();
-    Forgotten.ForEach([](TEntryNode& Node) {
-      for (TComPtr<IInterface>& Ref : Node->Refs) Ref.Detach();
-      KeepForCalls(Node);
+    FEntries.ForEach([](TEntry& Entry) {
+      for (TComPtr<IInterface>& Ref : Entry.Refs) Ref.Detach();
     });
-  }
-
- protected:
-  void EndCall(void* Entry) noexcept override {
-    TEntryNode Finished;  // destroyed, with its reference, after the lock is let go
-    auto* E = static_cast<TEntry*>(Entry);
-    std::lock_guard Lock(FLock);
-    if (--E->Calls == 0 && E->Removed) Finished.reset(E);
+    FEntries.Take();
+    FByObject.clear();
   }
 
  private:
-  // Counts a call on Handle's entry when it is live and of that kind; the entry, or null.
-  TEntry* BeginCall(uint32_t Handle, THandleKind Kind) noexcept {
-    std::lock_guard Lock(FLock);
-    TEntry* E = Handle != 0 ? FEntries.Find(Handle) : nullptr;
-    if (!E || E->Kind != Kind) return nullptr;
-    ++E->Calls;
-    return E;
-  }
-
-  // An entry leaving the table while calls are in progress passes to them: the last to end destroys it.
-  // Lock held.
-  static void KeepForCalls(TEntryNode& Node) noexcept {
-    if (Node->Calls == 0) return;
-    Node->Removed = true;
-    Node.release();
-  }
-
   // Takes one reference out of Handle's entry (which is live), erasing the entry with its last one.
   // Lock held.
-  TDropped TakeOne(uint32_t Handle) noexcept {
-    TDropped Dropped;
+  TComPtr<IInterface> TakeOne(uint32_t Handle) {
     TEntry& E = *FEntries.Find(Handle);
-    if (E.Refs.size() > 1) {
-      Dropped.Ref = std::move(E.Refs.back());
-      E.Refs.pop_back();
-      return Dropped;
+    TComPtr<IInterface> Ref = std::move(E.Refs.back());
+    E.Refs.pop_back();
+    if (E.Refs.empty()) {
+      FByObject.erase(TObjectKey{Ref.Get(), E.Kind});
+      FEntries.Erase(Handle);
     }
-    FByObject.erase(TObjectKey{E.Obj, E.Kind});
-    Dropped.Entry = FEntries.Erase(Handle);
-    KeepForCalls(Dropped.Entry);
-    return Dropped;
+    return Ref;
   }
 
   // The next counter value that is neither 0 nor live. Lock held.
@@ -302,7 +253,7 @@ class THashRegistry : public THandleRegistry {
     }
   }
 
-  TSpinLock FLock;
+  std::mutex FLock;
   uint32_t FNext;
   TEntryTable FEntries;
   std::unordered_map<TObjectKey, uint32_t, TObjectKeyHash> FByObject;

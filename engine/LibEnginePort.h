@@ -1,8 +1,8 @@
 // The export glue: turning a host's handle into the port or page it names, and the bodies of the 34
 // exports. The bodies know only the transport interfaces, never a port class; each resolves its handle,
-// keeps the object alive for the whole call (a counted reference, or the registry's counted call, so
-// EngineFina from another thread cannot destroy the object underneath it), acts, and turns every error
-// into its neutral answer: nothing unwinds into the host. engine/Exports.cpp gives them their C names.
+// holds a counted reference for the whole call (so EngineFina from another thread cannot destroy the
+// object underneath it), acts, and turns every error into its neutral answer: nothing unwinds into the
+// host. engine/Exports.cpp gives them their C names.
 //
 // Thread-safety: as the registry's; calls on one port are not serialized.
 #pragma once
@@ -14,9 +14,9 @@
 
 namespace halvern {
 
-// A call on the port under Handle, with its interfaces borrowed until the call ends: the registry counts
-// the call instead of the port counting a reference (the record and value exports, which run once per
-// record or value, take this path); empty when Handle is not live or names a page.
+// The port under Handle, counted once, with its interfaces borrowed under that reference (the record and
+// value exports, which run once per record or value, take this path); empty when Handle is not live or
+// names a page.
 inline TResolvedPort ResolvePortView(uint32_t Handle) {
   return GetHandleRegistry().ResolvePort(Handle);
 }
