@@ -156,12 +156,20 @@ class THashRegistry : public THandleRegistry {
       FEntries.Find(It->second)->Refs.push_back(std::move(Ref));
       return It->second;
     }
+    // Built whole before anything is recorded, so that running out of memory part way leaves neither an
+    // object mapped to a missing entry nor an entry without its reference.
+    TEntry Fresh;
+    Fresh.Kind = Kind;
+    Fresh.View = View;
+    Fresh.Refs.push_back(std::move(Ref));
     const uint32_t Handle = IssueToken();
-    FByObject.emplace(Key, Handle);
-    TEntry& E = FEntries.Insert(Handle);
-    E.Kind = Kind;
-    E.View = View;
-    E.Refs.push_back(std::move(Ref));
+    const auto Mapped = FByObject.emplace(Key, Handle).first;
+    try {
+      FEntries.Insert(Handle) = std::move(Fresh);
+    } catch (...) {
+      FByObject.erase(Mapped);
+      throw;
+    }
     return Handle;
   }
 
