@@ -23,6 +23,13 @@ if ! command -v wine >/dev/null 2>&1; then
   exit 127
 fi
 
+# Wine names host files in the locale's character set: under the C locale a device folder or file with
+# a Chinese name cannot be created at all. C.UTF-8 is built into the C library, so it is always there.
+case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
+  *.UTF-8 | *.utf8 | *.UTF8 | *.utf-8) ;;
+  *) export LC_ALL=C.UTF-8 ;;
+esac
+
 export WINEPREFIX="$prefix"
 export WINEARCH=win32
 export WINEDEBUG=-all
