@@ -57,18 +57,6 @@ void TCeTxtExport::LoadDefaultColumns() {
   FColumns.assign(std::begin(ExportColumns), std::end(ExportColumns));
 }
 
-bool TCeTxtExport::GetInterface(const TGuid& Iid, void** Obj) {
-  if (Iid == IDataWriter::IID) {
-    *Obj = static_cast<IDataWriter*>(this);
-    return true;
-  }
-  if (Iid == IBorrowedFieldAccess::IID) {
-    *Obj = static_cast<IBorrowedFieldAccess*>(this);
-    return true;
-  }
-  return TCeTransPort::GetInterface(Iid, Obj);
-}
-
 void TCeTxtExport::DropImage() {
   if (FWriter) FWriter->SetStream(nullptr);
   FImage.reset();

@@ -10,8 +10,7 @@
 
 #include <string_view>
 
-#include "cetext/CeTransPort.h"
-#include "transport/BorrowedFields.h"
+#include "cetext/CeDirectionalPort.h"
 #include "transport/TransFields.h"
 
 namespace halvern {
@@ -38,7 +37,7 @@ class TCeTxtWriter final : public TCustomFiledWriter {
   int32_t FIndex = 0;
 };
 
-class TCeTxtExport final : public TCeTransPort, public IDataWriter, public IBorrowedFieldAccess {
+class TCeTxtExport final : public TCeDirectionalPort<IDataWriter> {
  public:
   TCeTxtExport();
   ~TCeTxtExport() override;
@@ -46,16 +45,7 @@ class TCeTxtExport final : public TCeTransPort, public IDataWriter, public IBorr
   TComPtr<ITransNode> CreateSameClass() const override;
   void LoadDefaultColumns() override;
 
-  // IInterface and ITransPort, reached through either base.
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
-    return TCeTransPort::QueryInterface(Iid, Obj);
-  }
-  int32_t HV_CALL AddRef() override { return TCeTransPort::AddRef(); }
-  int32_t HV_CALL Release() override { return TCeTransPort::Release(); }
-  int32_t HV_CALL GetFieldCount() override { return TCeTransPort::GetFieldCount(); }
-  void HV_CALL FindField(const std::string& Name, ITransField** Field) override {
-    TCeTransPort::FindField(Name, Field);
-  }
+  // ITransPort, reached through either base.
   void HV_CALL GetField(int32_t Index, ITransField** Field) override;
 
   // ITransNode
@@ -77,9 +67,6 @@ class TCeTxtExport final : public TCeTransPort, public IDataWriter, public IBorr
 
   // The file being built, for tests: null before the first Append.
   const TMemoryStream* Image() const { return FImage.get(); }
-
- protected:
-  bool GetInterface(const TGuid& Iid, void** Obj) override;
 
  private:
   void DropImage();

@@ -49,18 +49,6 @@ void TCeTxtImPort::LoadDefaultColumns() {
   FColumns.assign(std::begin(ImportColumns), std::end(ImportColumns));
 }
 
-bool TCeTxtImPort::GetInterface(const TGuid& Iid, void** Obj) {
-  if (Iid == IDataReader::IID) {
-    *Obj = static_cast<IDataReader*>(this);
-    return true;
-  }
-  if (Iid == IBorrowedFieldAccess::IID) {
-    *Obj = static_cast<IBorrowedFieldAccess*>(this);
-    return true;
-  }
-  return TCeTransPort::GetInterface(Iid, Obj);
-}
-
 void TCeTxtImPort::DropCopy() {
   if (FReader) FReader->SetStream(nullptr);
   FCopy.reset();

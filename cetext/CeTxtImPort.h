@@ -10,8 +10,7 @@
 
 #include <string_view>
 
-#include "cetext/CeTransPort.h"
-#include "transport/BorrowedFields.h"
+#include "cetext/CeDirectionalPort.h"
 #include "transport/TransFields.h"
 
 namespace halvern {
@@ -42,7 +41,7 @@ class TCeTxtReader final : public TCustomFieldReader {
   int32_t FIndex = 0;
 };
 
-class TCeTxtImPort final : public TCeTransPort, public IDataReader, public IBorrowedFieldAccess {
+class TCeTxtImPort final : public TCeDirectionalPort<IDataReader> {
  public:
   TCeTxtImPort();
   ~TCeTxtImPort() override;
@@ -50,16 +49,7 @@ class TCeTxtImPort final : public TCeTransPort, public IDataReader, public IBorr
   TComPtr<ITransNode> CreateSameClass() const override;
   void LoadDefaultColumns() override;
 
-  // IInterface and ITransPort, reached through either base.
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
-    return TCeTransPort::QueryInterface(Iid, Obj);
-  }
-  int32_t HV_CALL AddRef() override { return TCeTransPort::AddRef(); }
-  int32_t HV_CALL Release() override { return TCeTransPort::Release(); }
-  int32_t HV_CALL GetFieldCount() override { return TCeTransPort::GetFieldCount(); }
-  void HV_CALL FindField(const std::string& Name, ITransField** Field) override {
-    TCeTransPort::FindField(Name, Field);
-  }
+  // ITransPort, reached through either base.
   void HV_CALL GetField(int32_t Index, ITransField** Field) override;
 
   // ITransNode
@@ -80,9 +70,6 @@ class TCeTxtImPort final : public TCeTransPort, public IDataReader, public IBorr
   // The parsed copy, for tests: null until Initialize.
   TKtTextReader* Reader() const { return FReader.get(); }
   bool HasCopy() const { return FCopy != nullptr; }
-
- protected:
-  bool GetInterface(const TGuid& Iid, void** Obj) override;
 
  private:
   // Drops the in-memory copy; the reader is left at its end.
