@@ -208,22 +208,30 @@ rapi::BOOL TEmuDevice::SetEndOfFile(rapi::HANDLE Handle) {
   return 1;
 }
 
+TEmuDevice::TOpenFile* TEmuDevice::BeginTransferLocked(rapi::HANDLE Handle, const void* Buffer,
+                                                       rapi::DWORD Count, rapi::LPDWORD Done,
+                                                       rapi::DWORD Access) {
+  if (Done != nullptr) *Done = 0;
+  if (!ConnectedLocked()) return nullptr;
+  TOpenFile* F = FindLocked(Handle);
+  if (F == nullptr) return nullptr;
+  if (Done == nullptr || (Buffer == nullptr && Count > 0)) {
+    FLastError = rapi::ErrorInvalidParameter;
+    return nullptr;
+  }
+  if (!(F->Access & Access)) {
+    FLastError = rapi::ErrorAccessDenied;
+    return nullptr;
+  }
+  return F;
+}
+
 rapi::BOOL TEmuDevice::ReadFile(rapi::HANDLE Handle, void* Buffer, rapi::DWORD Count, rapi::LPDWORD Done) {
   std::lock_guard Guard(FLock);
   ++FCounters.ReadCalls;
   PublishLocked();
-  if (Done != nullptr) *Done = 0;
-  if (!ConnectedLocked()) return 0;
-  TOpenFile* F = FindLocked(Handle);
+  TOpenFile* F = BeginTransferLocked(Handle, Buffer, Count, Done, rapi::GenericRead);
   if (F == nullptr) return 0;
-  if (Done == nullptr || (Buffer == nullptr && Count > 0)) {
-    FLastError = rapi::ErrorInvalidParameter;
-    return 0;
-  }
-  if (!(F->Access & rapi::GenericRead)) {
-    FLastError = rapi::ErrorAccessDenied;
-    return 0;
-  }
   uint64_t Size = 0;
   if (const uint32_t E = F->File.Size(Size)) {
     FLastError = E;
@@ -253,18 +261,8 @@ rapi::BOOL TEmuDevice::WriteFile(rapi::HANDLE Handle, const void* Buffer, rapi::
   std::lock_guard Guard(FLock);
   ++FCounters.WriteCalls;
   PublishLocked();
-  if (Done != nullptr) *Done = 0;
-  if (!ConnectedLocked()) return 0;
-  TOpenFile* F = FindLocked(Handle);
+  TOpenFile* F = BeginTransferLocked(Handle, Buffer, Count, Done, rapi::GenericWrite);
   if (F == nullptr) return 0;
-  if (Done == nullptr || (Buffer == nullptr && Count > 0)) {
-    FLastError = rapi::ErrorInvalidParameter;
-    return 0;
-  }
-  if (!(F->Access & rapi::GenericWrite)) {
-    FLastError = rapi::ErrorAccessDenied;
-    return 0;
-  }
   uint32_t Want = Count;
   rapi::DWORD FailCode = 0;
   if (FFaults.ShortWrite) Want = Count / 2;

@@ -49,6 +49,10 @@ class TEmuDevice {
   };
 
   TOpenFile* FindLocked(rapi::HANDLE Handle);
+  // The checks a read or write makes before moving bytes: connected, a known handle, a place for the
+  // count, a buffer, and the access the file was opened with. Null, with the last error set, on failure.
+  TOpenFile* BeginTransferLocked(rapi::HANDLE Handle, const void* Buffer, rapi::DWORD Count,
+                                 rapi::LPDWORD Done, rapi::DWORD Access);
   bool SharingConflictLocked(const std::u16string& Key, rapi::DWORD Access, rapi::DWORD Share) const;
   // False (last error 1167) when no connection is open.
   bool ConnectedLocked();
