@@ -15,28 +15,9 @@
 #include "device/KtRAPI.h"
 #include "emulator/RapiEmu.h"
 #include "platform/DynLib.h"
+#include "tests/TestEnvironment.h"
 
 namespace halvern::test {
-
-inline void SetEnv(const char* Name, const std::string& Value) {
-#ifdef _WIN32
-  _putenv_s(Name, Value.c_str());
-#else
-  if (Value.empty())
-    unsetenv(Name);
-  else
-    setenv(Name, Value.c_str(), 1);
-#endif
-}
-
-inline std::string EmulatorPath(bool Incomplete = false) {
-#if defined(HALVERN_EMULATOR_PATH) && defined(HALVERN_EMULATOR_INCOMPLETE_PATH)
-  return Incomplete ? HALVERN_EMULATOR_INCOMPLETE_PATH : HALVERN_EMULATOR_PATH;
-#else
-  const char* V = std::getenv(Incomplete ? "HALVERN_EMULATOR_INCOMPLETE_PATH" : "HALVERN_EMULATOR_PATH");
-  return V != nullptr ? V : "";
-#endif
-}
 
 // A fresh, empty folder removed with its contents at the end of the test.
 class TScratchDir {

@@ -28,7 +28,7 @@ TEST_P(PortFaults, OneReportPerFailedOperation) {
   Port.SetOptions(FileKey + "=\\Temp\\fault.txt");
   if (F.Kind == 2)
     Port.WriteAll(std::vector<std::vector<std::string>>(5000, {"0123456789", "abcdefghij", "x"}));
-  PortSetEnv("HALVERN_DEVICE_FAULTS", F.Faults);
+  SetEnv("HALVERN_DEVICE_FAULTS", F.Faults);
   if (F.Kind == 1) {
     E->MoveFirst(Port.H());
     EXPECT_EQ(E->IsEof(Port.H()), 1);
@@ -86,7 +86,7 @@ TEST(PortNoDevice, EveryTransferReportsTheConnectionMessage) {
 #undef HV_BIND
     const char* Bound = std::getenv("HALVERN_RAPI_LIBRARY");
     const std::string Saved = Bound != nullptr ? Bound : "";
-    PortSetEnv("HALVERN_RAPI_LIBRARY", (TPortDevice::Get().Root() / "no-such-library").string());
+    SetEnv("HALVERN_RAPI_LIBRARY", (TPortDevice::Get().Root() / "no-such-library").string());
     {
       TPortHandle Import(&Copied, 1);
       ASSERT_EQ(Import.Result(), ENGINE_OK);
@@ -101,7 +101,7 @@ TEST(PortNoDevice, EveryTransferReportsTheConnectionMessage) {
       EXPECT_EQ(Import.Log, (TLog{{35, NoConnection}, {35, NoConnection}}));
       EXPECT_EQ(Export.Log, (TLog{{35, NoConnection}}));
     }
-    PortSetEnv("HALVERN_RAPI_LIBRARY", Saved);
+    SetEnv("HALVERN_RAPI_LIBRARY", Saved);
   }
   fs::remove(Copy, Ec);
 }

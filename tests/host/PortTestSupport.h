@@ -19,28 +19,9 @@
 #include "EngineLibrary.h"
 #include "emulator/RapiEmu.h"
 #include "platform/DynLib.h"
+#include "tests/TestEnvironment.h"
 
 namespace halvern::test {
-
-inline void PortSetEnv(const char* Name, const std::string& Value) {
-#ifdef _WIN32
-  _putenv_s(Name, Value.c_str());
-#else
-  if (Value.empty())
-    unsetenv(Name);
-  else
-    setenv(Name, Value.c_str(), 1);
-#endif
-}
-
-inline std::string PortEmulatorPath() {
-#ifdef HALVERN_EMULATOR_PATH
-  return HALVERN_EMULATOR_PATH;
-#else
-  const char* V = std::getenv("HALVERN_EMULATOR_PATH");
-  return V != nullptr ? V : "";
-#endif
-}
 
 // The device folder of the test program, and the emulator's counters.
 class TPortDevice {
@@ -68,10 +49,10 @@ class TPortDevice {
   TPortDevice() {
     FRoot = std::filesystem::temp_directory_path() / ("halvern-ports-" + std::to_string(std::rand()));
     std::filesystem::create_directories(FRoot);
-    PortSetEnv("HALVERN_DEVICE_ROOT", FRoot.string());
+    SetEnv("HALVERN_DEVICE_ROOT", FRoot.string());
     const char* Bound = std::getenv("HALVERN_RAPI_LIBRARY");
-    if (Bound == nullptr || *Bound == '\0') PortSetEnv("HALVERN_RAPI_LIBRARY", PortEmulatorPath());
-    if (!PortEmulatorPath().empty() && FEmulator.Load(PortEmulatorPath())) {
+    if (Bound == nullptr || *Bound == '\0') SetEnv("HALVERN_RAPI_LIBRARY", EmulatorPath());
+    if (!EmulatorPath().empty() && FEmulator.Load(EmulatorPath())) {
       FGetCounters = reinterpret_cast<TRapiEmuGetCounters*>(FEmulator.Resolve("RapiEmuGetCounters"));
       FResetCounters = reinterpret_cast<TRapiEmuResetCounters*>(FEmulator.Resolve("RapiEmuResetCounters"));
     }
@@ -182,11 +163,11 @@ class PortHostTest : public HostTest {
     HostTest::SetUp();
     if (HasFatalFailure()) return;
     if (!TPortDevice::Get().HasEmulator()) GTEST_SKIP() << "the device emulator is not available";
-    PortSetEnv("HALVERN_DEVICE_FAULTS", "");
+    SetEnv("HALVERN_DEVICE_FAULTS", "");
     TPortDevice::Get().ResetCounters();
   }
   void TearDown() override {
-    PortSetEnv("HALVERN_DEVICE_FAULTS", "");
+    SetEnv("HALVERN_DEVICE_FAULTS", "");
     const auto C = TPortDevice::Get().Counters();
     EXPECT_EQ(C.ConnectionsOpened, C.ConnectionsClosed);
     EXPECT_EQ(C.FilesOpened, C.HandlesClosed);
