@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "platform/Memory.h"
 #include "rtl/Exceptions.h"
 
 namespace halvern {
@@ -45,36 +46,41 @@ int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
   return Result;
 }
 
-void TMemoryStream::TFree::operator()(char* P) const noexcept {
-  std::free(P);
-}
-
 int32_t TMemoryStream::Read(void* Buffer, int32_t Count) {
   if (Count <= 0 || FPosition < 0 || FPosition >= FSize) return 0;
   const int64_t N = std::min<int64_t>(Count, FSize - FPosition);
-  std::memcpy(Buffer, FData.get() + FPosition, static_cast<size_t>(N));
+  std::memcpy(Buffer, FData.Get() + FPosition, static_cast<size_t>(N));
   FPosition += N;
   return static_cast<int32_t>(N);
 }
 
 void TMemoryStream::Reserve(int64_t NewCapacity) {
-  if (NewCapacity <= FCapacity) return;
+  if (NewCapacity <= FData.Capacity()) return;
   // A size the address space cannot hold must not be cut down to one it can (32-bit builds).
   if (static_cast<uint64_t>(NewCapacity) > static_cast<uint64_t>(PTRDIFF_MAX)) throw std::bad_alloc();
-  void* Bigger = std::realloc(FData.get(), static_cast<size_t>(NewCapacity));
+  FData.Grow(NewCapacity);
+}
+
+void TMemoryStream::TBlock::Grow(int64_t NewCapacity) {
+  void* Bigger = platform::GrowBlock(FData, static_cast<size_t>(FCapacity), static_cast<size_t>(NewCapacity));
   if (Bigger == nullptr) throw std::bad_alloc();
-  (void)FData.release();  // realloc has taken the old block over
-  FData.reset(static_cast<char*>(Bigger));
+  FData = static_cast<char*>(Bigger);
   FCapacity = NewCapacity;
+}
+
+void TMemoryStream::TBlock::Reset() noexcept {
+  platform::FreeBlock(FData, static_cast<size_t>(FCapacity));
+  FData = nullptr;
+  FCapacity = 0;
 }
 
 int32_t TMemoryStream::Write(const void* Buffer, int32_t Count) {
   if (Count <= 0 || FPosition < 0) return 0;
   const int64_t End = FPosition + Count;
   // Grow geometrically so that a file built record by record costs amortised linear time.
-  if (End > FCapacity) Reserve(std::max<int64_t>({End, FCapacity * 2, 256}));
-  if (FPosition > FSize) std::memset(FData.get() + FSize, 0, static_cast<size_t>(FPosition - FSize));
-  std::memcpy(FData.get() + FPosition, Buffer, static_cast<size_t>(Count));
+  if (End > FData.Capacity()) Reserve(std::max<int64_t>({End, FData.Capacity() * 2, 256}));
+  if (FPosition > FSize) std::memset(FData.Get() + FSize, 0, static_cast<size_t>(FPosition - FSize));
+  std::memcpy(FData.Get() + FPosition, Buffer, static_cast<size_t>(Count));
   FPosition = End;
   if (End > FSize) FSize = End;
   return Count;
@@ -101,14 +107,13 @@ void TMemoryStream::PrepareWrite(int64_t Count) {
 void TMemoryStream::SetSize(int64_t NewSize) {
   if (NewSize < 0) NewSize = 0;
   Reserve(NewSize);
-  if (NewSize > FSize) std::memset(FData.get() + FSize, 0, static_cast<size_t>(NewSize - FSize));
+  if (NewSize > FSize) std::memset(FData.Get() + FSize, 0, static_cast<size_t>(NewSize - FSize));
   FSize = NewSize;
   if (FPosition > FSize) FPosition = FSize;
 }
 
 void TMemoryStream::Clear() {
-  FData.reset();
-  FCapacity = 0;
+  FData.Reset();
   FSize = 0;
   FPosition = 0;
 }

@@ -55,8 +55,8 @@ class TMemoryStream : public TStream {
   void SetSize(int64_t NewSize) override;
   int64_t GetSize() override { return FSize; }
 
-  const char* Data() const { return FData.get(); }
-  std::string ToString() const { return std::string(FData.get(), static_cast<size_t>(FSize)); }
+  const char* Data() const { return FData.Get(); }
+  std::string ToString() const { return std::string(FData.Get(), static_cast<size_t>(FSize)); }
   void Clear();
 
  protected:
@@ -67,15 +67,27 @@ class TMemoryStream : public TStream {
   // Makes room for at least NewCapacity bytes, keeping the valid ones.
   void Reserve(int64_t NewCapacity);
 
-  // FCapacity bytes, of which the first FSize are valid; new room is not cleared, the stream clears
-  // only what becomes part of the data without being written (a gap left by seeking past the end).
-  struct TFree {
-    void operator()(char* P) const noexcept;
+  // A block of the platform's large-buffer storage, given back when the stream goes.
+  class TBlock {
+   public:
+    TBlock() = default;
+    TBlock(const TBlock&) = delete;
+    TBlock& operator=(const TBlock&) = delete;
+    ~TBlock() { Reset(); }
+    char* Get() const noexcept { return FData; }
+    int64_t Capacity() const noexcept { return FCapacity; }
+    // At least NewCapacity bytes, keeping the old ones; raises std::bad_alloc.
+    void Grow(int64_t NewCapacity);
+    void Reset() noexcept;
+
+   private:
+    char* FData = nullptr;
+    int64_t FCapacity = 0;
   };
-  // Allocated with malloc so that growing can use realloc: a large block is then moved by remapping its
-  // pages rather than copying and faulting in every byte again.
-  std::unique_ptr<char, TFree> FData;
-  int64_t FCapacity = 0;
+
+  // FData.Capacity() bytes, of which the first FSize are valid; new room is not cleared, the stream
+  // clears only what becomes part of the data without being written (a gap left by seeking past the end).
+  TBlock FData;
   int64_t FSize = 0;
   int64_t FPosition = 0;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "rtl/Stream.h"
@@ -35,6 +36,29 @@ TEST(MemoryStreamGrowth, ManySmallWritesKeepEveryByte) {
   EXPECT_EQ(S.Write("x", -1), 0);
   S.Seek(-5, TSeekOrigin::Beginning);
   EXPECT_EQ(S.Write("x", 1), 0) << "nothing is written at a negative position";
+}
+
+// Past a megabyte the storage moves from the C heap to blocks of the system's own, and later grows by
+// remapping them: no byte may be lost at either step, nor when the block is given back and taken again.
+TEST(MemoryStreamGrowth, DeviceSizedDataKeepsEveryByteAsItsStorageGrows) {
+  TMemoryStream S;
+  std::string Piece(4099, '\0');
+  uint32_t Seed = 1;
+  std::string Want;
+  while (Want.size() < (size_t{12} << 20)) {
+    for (char& C : Piece) C = static_cast<char>((Seed = Seed * 1103515245u + 12345u) >> 24);
+    S.WriteString(Piece);
+    Want += Piece;
+  }
+  ASSERT_EQ(S.GetSize(), static_cast<int64_t>(Want.size()));
+  EXPECT_TRUE(S.ToString() == Want);
+  S.SetSize(1000);
+  S.SetSize(3 << 20);
+  EXPECT_TRUE(S.ToString() == Want.substr(0, 1000) + std::string((3 << 20) - 1000, '\0'));
+  S.Clear();
+  S.SetPosition(0);
+  S.WriteString(Want.substr(0, 2 << 20));
+  EXPECT_TRUE(S.ToString() == Want.substr(0, 2 << 20));
 }
 
 TEST(MemoryStreamGrowth, CopiesLandAfterTheBytesAlreadyThere) {
