@@ -1,5 +1,6 @@
 #include "engine/HandleRegistry.h"
 
+#include <array>
 #include <atomic>
 #include <bit>
 #include <functional>
@@ -8,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/ThreadPorts.h"
 #include "transport/BorrowedFields.h"
 #include "transport/TransDefine.h"
 
@@ -174,19 +176,27 @@ class THashRegistry : public THandleRegistry {
   }
 
   bool Remove(uint32_t Handle) override {
-    TComPtr<IInterface> Dropped;  // released after the lock is let go
-    std::lock_guard Lock(FLock);
-    if (Handle == 0 || !FEntries.Find(Handle)) return false;
-    Dropped = TakeOne(Handle);
+    TComPtr<IInterface> Dropped, Cached;  // released after the lock is let go
+    {
+      std::lock_guard Lock(FLock);
+      if (Handle == 0 || !FEntries.Find(Handle)) return false;
+      Dropped = TakeOne(Handle);
+    }
+    Cached = DropOwnSlot(Handle);
     return true;
   }
 
   bool RemoveObject(IInterface* Obj, THandleKind Kind) override {
-    TComPtr<IInterface> Dropped;
-    std::lock_guard Lock(FLock);
-    auto Found = FByObject.find(TObjectKey{Obj, Kind});
-    if (Found == FByObject.end()) return false;
-    Dropped = TakeOne(Found->second);
+    TComPtr<IInterface> Dropped, Cached;
+    uint32_t Handle = 0;
+    {
+      std::lock_guard Lock(FLock);
+      auto Found = FByObject.find(TObjectKey{Obj, Kind});
+      if (Found == FByObject.end()) return false;
+      Handle = Found->second;
+      Dropped = TakeOne(Handle);
+    }
+    Cached = DropOwnSlot(Handle);
     return true;
   }
 
@@ -199,11 +209,17 @@ class THashRegistry : public THandleRegistry {
 
   TResolvedPort ResolvePort(uint32_t Handle) override {
     TResolvedPort Result;
-    std::lock_guard Lock(FLock);
-    const TEntry* E = Handle != 0 ? FEntries.Find(Handle) : nullptr;
-    if (!E || E->Kind != THandleKind::Port) return Result;
-    Result.Ref = E->Refs.front();
-    Result.View = E->View;
+    // The thread's slot, when it holds this handle and no handle was removed since it was checked.
+    TThreadPorts* Thread = ExistingThreadPorts();
+    if (Thread && !Thread->Borrowing() && Handle != 0) {
+      const TCachedPort& Slot = Thread->SlotFor(Handle);
+      if (Slot.Holds(FSerial, Handle, FGeneration.load(std::memory_order_acquire))) {
+        Result.Borrowing(Thread->Depth);
+        Result.Found(Slot.View);
+        return Result;
+      }
+    }
+    if (Handle != 0) ResolveSlowly(Handle, Result);
     return Result;
   }
 
@@ -224,10 +240,19 @@ class THashRegistry : public THandleRegistry {
       std::lock_guard Lock(FLock);
       Dropped = FEntries.Take();
       FByObject.clear();
+      FGeneration.fetch_add(1, std::memory_order_release);
+    }
+    // The calling thread's slots go now; other threads' go at their next call, or when they end.
+    if (TThreadPorts* Thread = ExistingThreadPorts(); Thread && !Thread->Borrowing()) {
+      for (TCachedPort& Slot : Thread->Slots)
+        if (Slot.Owner == FSerial) Slot.Take();
     }
   }
 
-  ~THashRegistry() override { Clear(); }
+  ~THashRegistry() override {
+    Clear();
+    DropCachedPorts(FSerial, true);
+  }
 
   // Forgets every entry without releasing its references.
   void Abandon() noexcept {
@@ -237,9 +262,68 @@ class THashRegistry : public THandleRegistry {
     });
     FEntries.Take();
     FByObject.clear();
+    DropCachedPorts(FSerial, false);
   }
 
  private:
+  // A port not in the thread's slot: the call's own reference for a call inside a call (or a thread
+  // without a cache), else the slot filled again.
+  void ResolveSlowly(uint32_t Handle, TResolvedPort& Result) {
+    TThreadPorts* Thread = CurrentThreadPorts();
+    if (Thread == nullptr || Thread->Borrowing()) {
+      std::lock_guard Lock(FLock);
+      const TEntry* E = FEntries.Find(Handle);
+      if (E && E->Kind == THandleKind::Port) Result.Found(E->View, E->Refs.front());
+      return;
+    }
+    // Counted as running on the thread's slots from here, so that whatever runs below (a release can run
+    // a port's destructor) cannot change the slot this call hands out.
+    Result.Borrowing(Thread->Depth);
+    TCachedPort& Slot = Thread->SlotFor(Handle);
+    // Read before the lookup: a removal after it makes the next call look again.
+    const uint64_t Generation = FGeneration.load(std::memory_order_acquire);
+    std::array<TComPtr<IInterface>, TThreadPorts::kSlots> Stale;  // released after the lock
+    std::lock_guard Lock(FLock);
+    Recheck(*Thread, Generation, Stale);
+    if (!Slot.Holds(FSerial, Handle, Generation)) {
+      const TEntry* E = FEntries.Find(Handle);
+      if (!E || E->Kind != THandleKind::Port) return;
+      Stale[Handle & (TThreadPorts::kSlots - 1)] = Slot.Take();
+      Slot.Ref = E->Refs.front();
+      Slot.View = E->View;
+      Slot.Owner = FSerial;
+      Slot.Handle = Handle;
+      Slot.Generation = Generation;
+    }
+    Result.Found(Slot.View);
+  }
+
+  // Brings the thread's slots of this registry up to Generation: a slot whose handle still names the
+  // same port is kept, any other is emptied into Stale. Lock held; the thread is not in a call.
+  void Recheck(TThreadPorts& Thread, uint64_t Generation,
+               std::array<TComPtr<IInterface>, TThreadPorts::kSlots>& Stale) {
+    for (uint32_t I = 0; I < TThreadPorts::kSlots; ++I) {
+      TCachedPort& Slot = Thread.Slots[I];
+      if (Slot.Owner != FSerial || Slot.Generation == Generation) continue;
+      const TEntry* E = FEntries.Find(Slot.Handle);
+      if (E && E->Kind == THandleKind::Port && E->Refs.front().Get() == Slot.Ref.Get()) {
+        Slot.Generation = Generation;
+      } else {
+        Stale[I] = Slot.Take();
+      }
+    }
+  }
+
+  // The calling thread's slot for a handle just removed, emptied unless a call of the thread is running
+  // on it; the caller releases what it gives.
+  TComPtr<IInterface> DropOwnSlot(uint32_t Handle) noexcept {
+    TThreadPorts* Thread = ExistingThreadPorts();
+    if (Thread == nullptr || Thread->Borrowing()) return {};
+    TCachedPort& Slot = Thread->SlotFor(Handle);
+    if (Slot.Owner != FSerial || Slot.Handle != Handle) return {};
+    return Slot.Take();
+  }
+
   // Takes one reference out of Handle's entry (which is live), erasing the entry with its last one.
   // Lock held.
   TComPtr<IInterface> TakeOne(uint32_t Handle) {
@@ -249,6 +333,8 @@ class THashRegistry : public THandleRegistry {
     if (E.Refs.empty()) {
       FByObject.erase(TObjectKey{Ref.Get(), E.Kind});
       FEntries.Erase(Handle);
+      // Every thread's cached slots are checked again before they are used.
+      FGeneration.fetch_add(1, std::memory_order_release);
     }
     return Ref;
   }
@@ -261,6 +347,10 @@ class THashRegistry : public THandleRegistry {
     }
   }
 
+  const uint64_t FSerial = NewRegistrySerial();
+  // Entries erased so far: a thread's cached slot is good only while this has not moved since it was
+  // checked.
+  std::atomic<uint64_t> FGeneration{1};
   std::mutex FLock;
   uint32_t FNext;
   TEntryTable FEntries;
@@ -309,6 +399,7 @@ void ReleaseHandleRegistry() noexcept {
 
 void AbandonHandleRegistry() noexcept {
   Abandoned = true;
+  AbandonThreadPorts();
 }
 
 }  // namespace halvern

@@ -7,13 +7,16 @@
 // not silently reach a later port. Resolving costs the same however many handles are live: the lock,
 // one probe of an open-addressed table and one AddRef/Release pair. A port's typed interfaces (its node,
 // column access, record source or sink and fast column access) are looked up once, when it is added, and
-// handed out borrowed with each resolve. One lock serialises every operation; references are given up
-// outside it, so a destructor that unregisters something else cannot deadlock. The library's registry is
-// created on first use and released at unload.
+// handed out borrowed with each resolve. A port resolved again on the same thread with no handle removed
+// in between comes from the thread's cache (engine/ThreadPorts.h): no lock and no count at all. One lock
+// serialises every other operation; references are given up outside it, so a destructor that unregisters
+// something else cannot deadlock. The library's registry is created on first use and released at unload.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "transport/TransBase.h"
 
@@ -35,11 +38,47 @@ struct TPortView {
   IBorrowedFieldAccess* Fields = nullptr;  // Port's fast column access, when it offers one
 };
 
-// A resolved port: the call's counted reference, and the port's interfaces borrowed under it.
-struct TResolvedPort {
-  TComPtr<IInterface> Ref;
+// A resolved port, for the length of one call: its interfaces, borrowed. What keeps them alive is the
+// calling thread's cached reference (a call on the thread's own slot, the usual case) or the call's own
+// reference (a call inside another call of the same thread, or a thread without a cache). Move-only;
+// the registry makes them.
+class TResolvedPort {
+ public:
+  TResolvedPort() = default;
+  TResolvedPort(TResolvedPort&& Other) noexcept
+      : View(Other.View),
+        FRef(std::move(Other.FRef)),
+        FDepth(std::exchange(Other.FDepth, nullptr)),
+        FLive(Other.FLive) {}
+  TResolvedPort& operator=(TResolvedPort&&) = delete;
+  ~TResolvedPort() {
+    if (FDepth) FDepth->store(FDepth->load(std::memory_order_relaxed) - 1, std::memory_order_relaxed);
+  }
+
+  explicit operator bool() const noexcept { return FLive; }
+
   TPortView View;
-  explicit operator bool() const noexcept { return static_cast<bool>(Ref); }
+
+  // The registry's side. Borrowing: the call runs on a thread's cached slot, and is counted in that
+  // thread's Depth (which only that thread changes) until this goes.
+  void Borrowing(std::atomic<int32_t>& Depth) noexcept {
+    Depth.store(Depth.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    FDepth = &Depth;
+  }
+  void Found(const TPortView& Found) noexcept {
+    View = Found;
+    FLive = true;
+  }
+  // Found, with a reference of the call's own.
+  void Found(const TPortView& Found, TComPtr<IInterface> Ref) noexcept {
+    this->Found(Found);
+    FRef = std::move(Ref);
+  }
+
+ private:
+  TComPtr<IInterface> FRef;
+  std::atomic<int32_t>* FDepth = nullptr;
+  bool FLive = false;
 };
 
 // What an entry is, so that a page handle given to a port export (or the reverse) is not resolved.
@@ -59,7 +98,8 @@ class THandleRegistry {
   virtual bool RemoveObject(IInterface* Obj, THandleKind Kind = THandleKind::Port) = 0;
   // A counted reference to the registered object when Handle is live and of that kind; else empty.
   virtual TComPtr<IInterface> Resolve(uint32_t Handle, THandleKind Kind) = 0;
-  // The port under Handle, counted, with its interfaces; empty when Handle is not a live port handle.
+  // The port under Handle with its interfaces, alive for as long as the result is kept (within one
+  // call); empty when Handle is not a live port handle.
   virtual TResolvedPort ResolvePort(uint32_t Handle) = 0;
   // The handle under which Obj is registered as that kind, or 0.
   virtual uint32_t HandleOf(IInterface* Obj, THandleKind Kind = THandleKind::Port) = 0;

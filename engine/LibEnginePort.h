@@ -1,8 +1,8 @@
 // The export glue: turning a host's handle into the port or page it names, and the bodies of the 34
 // exports. The bodies know only the transport interfaces, never a port class; each resolves its handle,
-// holds a counted reference for the whole call (so EngineFina from another thread cannot destroy the
-// object underneath it), acts, and turns every error into its neutral answer: nothing unwinds into the
-// host. engine/Exports.cpp gives them their C names.
+// keeps the object alive for the whole call (so EngineFina from another thread cannot destroy it
+// underneath), acts, and turns every error into its neutral answer: nothing unwinds into the host.
+// engine/Exports.cpp gives them their C names.
 //
 // Thread-safety: as the registry's; calls on one port are not serialized.
 #pragma once
@@ -14,9 +14,10 @@
 
 namespace halvern {
 
-// The port under Handle, counted once, with its interfaces borrowed under that reference (the record and
-// value exports, which run once per record or value, take this path); empty when Handle is not live or
-// names a page.
+// The port under Handle with its interfaces, kept alive for as long as the result is held: by the
+// calling thread's cached reference, so a call on a port the thread used last takes no lock and counts
+// nothing (the record and value exports, which run once per record or value, take this path); empty when
+// Handle is not live or names a page.
 inline TResolvedPort ResolvePortView(uint32_t Handle) {
   return GetHandleRegistry().ResolvePort(Handle);
 }
