@@ -18,7 +18,7 @@ const char* const ExportColumns[] = {"\xB1\xE0\xBA\xC5", "\xD7\xCA\xB2\xFA\xC3\x
 // Both are quoted, which the reader removes again; every other value is written exactly as before.
 class TCeLineWriter final : public TKtTextWriter {
  public:
-  TCeLineWriter() { SetCustomEnclosing(); }
+  TCeLineWriter() { SetCustomEnclosing("\r\n", true); }
 
  protected:
   bool NeedsEnclosing(std::string_view S) const override {
@@ -81,8 +81,12 @@ void HV_CALL TCeTxtExport::GetField(int32_t Index, ITransField** Field) {
   PointField(Index).QueryInterface(ITransField::IID, reinterpret_cast<void**>(Field));
 }
 
+void TCeTxtExport::CreateField() {
+  FField = std::make_unique<TCeTxtWriter>(static_cast<ITransNode*>(this));
+}
+
 TCeTxtWriter& TCeTxtExport::PointField(int32_t Index) {
-  if (!FField) FField = std::make_unique<TCeTxtWriter>(static_cast<ITransNode*>(this));
+  if (!FField) CreateField();
   FField->FWriter = FWriter.get();
   FField->FIndex = Index;
   FField->FPort = this;
@@ -91,7 +95,9 @@ TCeTxtWriter& TCeTxtExport::PointField(int32_t Index) {
 
 bool HV_CALL TCeTxtExport::WriteFieldText(int32_t Index, const char* Text, size_t Length) {
   if ((Text == nullptr && Length > 0) || Index < 0 || Index >= GetFieldCount()) return false;
-  PointField(Index).SetText(std::string_view(Text, Length));
+  // As the column's SetText, without going through it: this runs once per value of an export.
+  PointField(Index);
+  if (FWriter) FWriter->SetField(Index, std::string_view(Text, Length));
   return true;
 }
 

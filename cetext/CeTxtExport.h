@@ -72,6 +72,7 @@ class TCeTxtExport final : public TCeDirectionalPort<IDataWriter> {
   void DropImage();
   // Points the port's one column at Index (a valid column index) and returns it.
   TCeTxtWriter& PointField(int32_t Index);
+  void CreateField();
 
   std::unique_ptr<TKtTextWriter> FWriter;
   std::unique_ptr<TMemoryStream> FImage;  // the writer's stream from the first Append on

@@ -75,8 +75,12 @@ void HV_CALL TCeTxtImPort::GetField(int32_t Index, ITransField** Field) {
   PointField(Index).QueryInterface(ITransField::IID, reinterpret_cast<void**>(Field));
 }
 
+void TCeTxtImPort::CreateField() {
+  FField = std::make_unique<TCeTxtReader>(static_cast<ITransNode*>(this));
+}
+
 TCeTxtReader& TCeTxtImPort::PointField(int32_t Index) {
-  if (!FField) FField = std::make_unique<TCeTxtReader>(static_cast<ITransNode*>(this));
+  if (!FField) CreateField();
   FField->FReader = FReader.get();
   FField->FIndex = Index;
   FField->FPort = this;
@@ -85,7 +89,9 @@ TCeTxtReader& TCeTxtImPort::PointField(int32_t Index) {
 
 bool HV_CALL TCeTxtImPort::ReadFieldText(int32_t Index, std::string_view* Text) {
   if (Text == nullptr || Index < 0 || Index >= GetFieldCount()) return false;
-  *Text = PointField(Index).TextView();
+  // As the column's TextView, without going through it: this runs once per value of an import.
+  PointField(Index);
+  *Text = FReader ? FReader->FieldView(Index) : std::string_view();
   return true;
 }
 

@@ -76,6 +76,7 @@ class TCeTxtImPort final : public TCeDirectionalPort<IDataReader> {
   void DropCopy();
   // Points the port's one column at Index (a valid column index) and returns it.
   TCeTxtReader& PointField(int32_t Index);
+  void CreateField();
 
   std::unique_ptr<TKtTextReader> FReader;
   std::unique_ptr<TMemoryStream> FCopy;  // the reader's stream while a copy is loaded

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <typeinfo>
 
 #include "platform/Memory.h"
 #include "rtl/Exceptions.h"
@@ -35,12 +36,28 @@ int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
   const int64_t Result = Count;
   const int32_t BufSize = static_cast<int32_t>(std::min<int64_t>(Count, MaxBufSize));
   if (BufSize <= 0) return Result < 0 ? 0 : Result;
-  std::unique_ptr<char[]> Buffer(new char[static_cast<size_t>(BufSize)]);
   PrepareWrite(Count);
+  // A memory stream on either side lends its storage, which saves the copy through a chunk buffer: a
+  // whole device file passes through here. The chunks stay the same size, as does every call the other
+  // stream sees.
+  auto* const Target =
+      &Source != this && TMemoryStream::IsPlain(*this) ? static_cast<TMemoryStream*>(this) : nullptr;
+  auto* const Memory =
+      &Source != this && TMemoryStream::IsPlain(Source) ? static_cast<TMemoryStream*>(&Source) : nullptr;
+  std::unique_ptr<char[]> Buffer;
   while (Count != 0) {
     const int32_t N = static_cast<int32_t>(std::min<int64_t>(Count, BufSize));
-    Source.ReadBuffer(Buffer.get(), N);
-    WriteBuffer(Buffer.get(), N);
+    if (char* const Room = Target != nullptr ? Target->Room(N) : nullptr) {
+      Source.ReadBuffer(Room, N);
+      Target->Commit(N);
+    } else if (Memory != nullptr && Memory->Position() >= 0 && Memory->GetSize() - Memory->Position() >= N) {
+      WriteBuffer(Memory->Data() + Memory->Position(), N);
+      Memory->Seek(N, TSeekOrigin::Current);
+    } else {
+      if (!Buffer) Buffer.reset(new char[static_cast<size_t>(BufSize)]);
+      Source.ReadBuffer(Buffer.get(), N);
+      WriteBuffer(Buffer.get(), N);
+    }
     Count -= N;
   }
   return Result;
@@ -74,15 +91,27 @@ void TMemoryStream::TBlock::Reset() noexcept {
   FCapacity = 0;
 }
 
-int32_t TMemoryStream::Write(const void* Buffer, int32_t Count) {
-  if (Count <= 0 || FPosition < 0) return 0;
+bool TMemoryStream::IsPlain(const TStream& S) noexcept {
+  return typeid(S) == typeid(TMemoryStream);
+}
+
+char* TMemoryStream::MakeRoom(int64_t Count) {
   const int64_t End = FPosition + Count;
   // Grow geometrically so that a file built record by record costs amortised linear time.
   if (End > FData.Capacity()) Reserve(std::max<int64_t>({End, FData.Capacity() * 2, 256}));
-  if (FPosition > FSize) std::memset(FData.Get() + FSize, 0, static_cast<size_t>(FPosition - FSize));
-  std::memcpy(FData.Get() + FPosition, Buffer, static_cast<size_t>(Count));
-  FPosition = End;
-  if (End > FSize) FSize = End;
+  if (FPosition > FSize) {
+    // The gap becomes data with the bytes after it; until then it lies beyond the size, unseen.
+    std::memset(FData.Get() + FSize, 0, static_cast<size_t>(FPosition - FSize));
+  }
+  return FData.Get() + FPosition;
+}
+
+int32_t TMemoryStream::Write(const void* Buffer, int32_t Count) {
+  if (Count <= 0) return 0;
+  char* const To = Room(Count);
+  if (To == nullptr) return 0;
+  std::memcpy(To, Buffer, static_cast<size_t>(Count));
+  Commit(Count);
   return Count;
 }
 

@@ -47,6 +47,11 @@ class TStream {
 };
 
 // Growable in-memory stream. Data() and Size are valid until the next write.
+//
+// Room and Commit let a writer that builds its bytes piece by piece put them straight into the storage
+// instead of handing over a finished buffer: Room(N) makes space for N bytes at the position, the caller
+// fills them, and Commit(N) makes them data, as Write(.., N) would have. A subclass may change what Read
+// and Write do; code that bypasses them asks IsPlain first.
 class TMemoryStream : public TStream {
  public:
   int32_t Read(void* Buffer, int32_t Count) override;
@@ -59,6 +64,25 @@ class TMemoryStream : public TStream {
   std::string ToString() const { return std::string(FData.Get(), static_cast<size_t>(FSize)); }
   void Clear();
 
+  int64_t Position() const noexcept { return FPosition; }
+  int64_t Size() const noexcept { return FSize; }
+  // True when S is a TMemoryStream itself, not a subclass: its bytes may be reached without Read and Write.
+  static bool IsPlain(const TStream& S) noexcept;
+
+  // Where Count (> 0) bytes written at the position will lie; they become data only on Commit(Count).
+  // Null at a negative position, where Write writes nothing. Raises std::bad_alloc. The pointer is valid
+  // until the next write or size change.
+  char* Room(int64_t Count) {
+    if (FPosition < 0) return nullptr;
+    if (FPosition + Count > FData.Capacity() || FPosition > FSize) return MakeRoom(Count);
+    return FData.Get() + FPosition;
+  }
+  // Takes the Count bytes filled in after Room(Count) as written.
+  void Commit(int64_t Count) noexcept {
+    FPosition += Count;
+    if (FPosition > FSize) FSize = FPosition;
+  }
+
  protected:
   // Grows the storage once for the whole copy instead of doubling chunk by chunk.
   void PrepareWrite(int64_t Count) override;
@@ -66,6 +90,8 @@ class TMemoryStream : public TStream {
  private:
   // Makes room for at least NewCapacity bytes, keeping the valid ones.
   void Reserve(int64_t NewCapacity);
+  // Room when the storage must grow or a gap before the position must be cleared.
+  char* MakeRoom(int64_t Count);
 
   // A block of the platform's large-buffer storage, given back when the stream goes.
   class TBlock {

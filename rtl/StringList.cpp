@@ -17,13 +17,8 @@ void TStringList::IndexError(int32_t Index) {
   throw EStringListError(Text);
 }
 
-void TStringList::Put(int32_t Index, std::string_view S) {
-  CheckIndex(Index);
-  FItems[static_cast<size_t>(Index)].assign(S);
-}
-
 int32_t TStringList::Add(std::string_view S) {
-  AddEmpty().assign(S);
+  AddEmpty().append(S.data(), S.size());
   return static_cast<int32_t>(FCount - 1);
 }
 
@@ -43,7 +38,7 @@ void TStringList::Delete(int32_t Index) {
   --FCount;
 }
 
-void TStringList::SetCount(int32_t N) {
+void TStringList::SetCountSlow(int32_t N) {
   if (N < 0) N = 0;
   const auto Target = static_cast<size_t>(N);
   while (FCount > Target) --FCount;

@@ -26,13 +26,31 @@ class TStringList {
     CheckIndex(Index);
     return FItems[static_cast<size_t>(Index)];
   }
-  void Put(int32_t Index, std::string_view S);
+  void Put(int32_t Index, std::string_view S) {
+    CheckIndex(Index);
+    std::string& Slot = FItems[static_cast<size_t>(Index)];
+    // Filling an empty string (the usual case: a record's fields are cleared first) is a plain append,
+    // cheaper than a replace, which must allow for S lying inside the string it replaces.
+    if (Slot.empty()) {
+      Slot.append(S.data(), S.size());
+    } else {
+      Slot.assign(S.data(), S.size());
+    }
+  }
   int32_t Add(std::string_view S);
   void Insert(int32_t Index, std::string_view S);
   void Delete(int32_t Index);
   void Clear() noexcept { FCount = 0; }
   // Makes the list exactly N long: drops strings from the end, or appends empty ones.
-  void SetCount(int32_t N);
+  void SetCount(int32_t N) {
+    // A record's fields are set up this way once per record: reusing strings must not cost a call.
+    if (N >= 0 && static_cast<size_t>(N) <= FItems.size()) {
+      for (size_t I = FCount; I < static_cast<size_t>(N); ++I) FItems[I].clear();
+      FCount = static_cast<size_t>(N);
+    } else {
+      SetCountSlow(N);
+    }
+  }
 
   // Appends an empty string and returns it for the caller to fill in place (reuses old storage).
   std::string& AddEmpty() {
@@ -55,6 +73,8 @@ class TStringList {
     if (Index < 0 || static_cast<size_t>(Index) >= FCount) IndexError(Index);
   }
   [[noreturn]] static void IndexError(int32_t Index);
+  // SetCount beyond the strings held so far, or to a negative count.
+  void SetCountSlow(int32_t N);
 
   std::vector<std::string> FItems;  // the first FCount are the list; the rest is spare storage
   size_t FCount = 0;

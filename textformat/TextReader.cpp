@@ -30,7 +30,7 @@ bool EndsWith(std::string_view S, std::string_view P) noexcept {
 
 }  // namespace
 
-TKtTextReader::TKtTextReader() : FBuffer(new char[DefaultBufSize]) {
+TKtTextReader::TKtTextReader() : FBuffer(new char[DefaultBufSize]), FView(FBuffer.get()) {
   SetQuote("\"");
   SetDelimiter(";");
   SetLineBreak("\r\n");
@@ -98,9 +98,12 @@ void TKtTextReader::PrepareScanners() {
   const size_t Needed = std::max<size_t>(DefaultBufSize, 2 * FLineScanner.Lookahead());
   if (Needed > FBufSize) {
     std::unique_ptr<char[]> Bigger(new char[Needed]);
-    std::memcpy(Bigger.get(), FBuffer.get() + FBufPos, FBufEnd - FBufPos);
-    FBufEnd -= FBufPos;
-    FBufPos = 0;
+    if (FMemory == nullptr) {
+      std::memcpy(Bigger.get(), FBuffer.get() + FBufPos, FBufEnd - FBufPos);
+      FBufEnd -= FBufPos;
+      FBufPos = 0;
+      FView = Bigger.get();
+    }
     FBuffer = std::move(Bigger);
     FBufSize = Needed;
   }
@@ -109,6 +112,9 @@ void TKtTextReader::PrepareScanners() {
 
 void TKtTextReader::SetStream(TStream* Stream) {
   FStream = Stream;
+  FMemory =
+      Stream != nullptr && TMemoryStream::IsPlain(*Stream) ? static_cast<TMemoryStream*>(Stream) : nullptr;
+  if (FMemory == nullptr) FView = FBuffer.get();
   First();
 }
 
@@ -129,6 +135,10 @@ bool TKtTextReader::SourceExhausted() const {
 }
 
 void TKtTextReader::FillBuffer() {
+  if (FMemory != nullptr) {
+    FillFromMemory();
+    return;
+  }
   const size_t N = FBufEnd - FBufPos;
   if (N > 0 && FBufPos > 0) std::memmove(FBuffer.get(), FBuffer.get() + FBufPos, N);
   FBufPos = 0;
@@ -145,12 +155,34 @@ void TKtTextReader::FillBuffer() {
   }
 }
 
+void TKtTextReader::FillFromMemory() {
+  // The view is the stream's storage, in stream positions; what was read stays where it is, so only the
+  // end moves, over whatever the stream holds beyond its position.
+  const int64_t Pos = FMemory->Position();
+  const int64_t Size = FMemory->Size();
+  if (Pos < 0 || Pos >= Size) {
+    FSourceDone = true;
+    if (FBufPos != FBufEnd) {
+      FView = FMemory->Data();  // bytes not yet consumed stay in view
+    } else {
+      FBufPos = FBufEnd = 0;
+      FView = FBuffer.get();
+    }
+    return;
+  }
+  FView = FMemory->Data();
+  if (FBufPos == FBufEnd || static_cast<int64_t>(FBufEnd) != Pos)
+    FBufPos = FBufEnd = static_cast<size_t>(Pos);
+  FBufEnd = static_cast<size_t>(Size);
+  FMemory->Seek(Size - Pos, TSeekOrigin::Current);
+}
+
 void TKtTextReader::SkipLineBreak() {
   const size_t L = FLineBreak.size();
   if (L == 0) return;
   if (FBufEnd - FBufPos < L) FillBuffer();
   const size_t Have = FBufEnd - FBufPos;
-  const char* const P = FBuffer.get() + FBufPos;
+  const char* const P = FView + FBufPos;
   const size_t N = std::min(Have, L);
   for (size_t I = 0; I < N; ++I) {
     if (P[I] != FLineBreak[I]) return;
@@ -168,7 +200,7 @@ std::string_view TKtTextReader::ReadLine(bool& BreakFollows) {
   // Offset from FBufPos at which the scanner resumes; the bytes before it are decided.
   size_t ScanOffset = 0;
   for (;;) {
-    char* const Buf = FBuffer.get();
+    const char* const Buf = FView;
     // Most lines end inside the buffer: only ask the stream whether more is coming when this one does not.
     TDelimScanner::TResult R = FLineScanner.Scan(Buf + FBufPos + ScanOffset, Buf + FBufEnd, false);
     const bool Final = !R.Found && SourceExhausted();
@@ -251,7 +283,8 @@ void TKtTextReader::SplitDelimited(std::string_view Line, bool Plain) {
       const auto* Q = static_cast<const char*>(std::memchr(P, FDelimiter[0], static_cast<size_t>(End - P)));
       const char* const FieldEnd = Q == nullptr ? End : Q;
       if (AsIs) {
-        FFields.AddEmpty().assign(P, static_cast<size_t>(FieldEnd - P));
+        // The slot has just been emptied: appending is the cheapest way to fill it.
+        FFields.AddEmpty().append(P, static_cast<size_t>(FieldEnd - P));
       } else {
         AddField(std::string_view(P, static_cast<size_t>(FieldEnd - P)), false);
       }

@@ -5,9 +5,10 @@
 // of one-byte separators) and ColumnStops (fixed-column mode when not empty; 1-based end positions).
 // Change settings before SetStream or First.
 //
-// The reader reads through a 4096-byte buffer. Quote and bracket state live in the reader's line scanner,
-// not in the refill loop, so a quoted line break or a record of any length is read whole however the
-// stream delivers its bytes. The stream is not owned; the caller frees it and detaches it with
+// The reader reads through a 4096-byte buffer; a plain memory stream's own storage serves as the buffer
+// instead, so its bytes are not copied before they are split. Quote and bracket state live in the reader's
+// line scanner, not in the refill loop, so a quoted line break or a record of any length is read whole
+// however the stream delivers its bytes. The stream is not owned; the caller frees it and detaches it with
 // SetStream(nullptr). Not thread-safe.
 #pragma once
 
@@ -24,6 +25,7 @@
 namespace halvern {
 
 class TStream;
+class TMemoryStream;
 
 class TKtTextReader : public TPersistent {
  public:
@@ -91,6 +93,8 @@ class TKtTextReader : public TPersistent {
  private:
   void PrepareScanners();
   void FillBuffer();
+  // FillBuffer over a plain memory stream: the view takes in every byte from the stream's position on.
+  void FillFromMemory();
   void SkipLineBreak();
   bool SourceExhausted() const;
   // The raw text of the next record; BreakFollows tells whether a line break ends it in the buffer.
@@ -111,8 +115,10 @@ class TKtTextReader : public TPersistent {
   std::string FLineBreak;
   std::string FDelimiter;
   std::unique_ptr<char[]> FBuffer;
-  size_t FBufPos = 0;  // first byte not yet consumed
-  size_t FBufEnd = 0;  // one past the last valid byte
+  TMemoryStream* FMemory = nullptr;  // FStream, when it is a plain memory stream
+  const char* FView;                 // the bytes FBufPos and FBufEnd count in: FBuffer or FMemory's storage
+  size_t FBufPos = 0;                // first byte not yet consumed
+  size_t FBufEnd = 0;                // one past the last valid byte
   size_t FBufSize = DefaultBufSize;
   std::string FOpenBracket;
   std::string FCloseBracket;

@@ -1,6 +1,8 @@
 #include "textformat/TextWriter.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 
 #include "rtl/Exceptions.h"
 #include "rtl/Stream.h"
@@ -65,18 +67,25 @@ void TKtTextWriter::SettingsChanged() {
   FSpecialByte[static_cast<uint8_t>(' ')] = true;
 }
 
+void TKtTextWriter::SetCustomEnclosing(std::string_view LastBytes, bool Empty, bool AnyByte) noexcept {
+  FCustomEnclosing = true;
+  FAskEmpty = Empty;
+  FAskAnyByte = AnyByte;
+  std::fill(std::begin(FAskLast), std::end(FAskLast), false);
+  for (char C : LastBytes) FAskLast[static_cast<uint8_t>(C)] = true;
+}
+
+void TKtTextWriter::SetStream(TStream* Stream) noexcept {
+  FStream = Stream;
+  FMemory =
+      Stream != nullptr && TMemoryStream::IsPlain(*Stream) ? static_cast<TMemoryStream*>(Stream) : nullptr;
+}
+
 bool TKtTextWriter::IsPlain(std::string_view S) const {
   for (char C : S) {
     if (FSpecialByte[static_cast<uint8_t>(C)]) return false;
   }
-  // Without any of those bytes the settings' own rules leave S as it is; a subclass may still want it
-  // enclosed, and FormatField would then change it.
-  return !FCustomEnclosing || !PlainNeedsEnclosing(S);
-}
-
-void TKtTextWriter::SetField(int32_t Index, std::string_view Value) {
-  if (Index >= FFields.Count()) SetFieldCount(Index + 1);
-  FFields.Put(Index, Value);
+  return !SubclassEncloses(S);
 }
 
 bool TKtTextWriter::NeedsEnclosing(std::string_view S) const {
@@ -116,8 +125,65 @@ void TKtTextWriter::WriteStr(std::string_view S) {
   FStream->WriteBuffer(S.data(), static_cast<int32_t>(S.size()));
 }
 
+namespace {
+
+// Copies S to P and tells whether any of its bytes is marked in Special. Records are a few short values:
+// one pass without a call or a branch per byte beats a scan followed by memcpy.
+bool CopyChecked(char*& P, std::string_view S, const bool (&Special)[256]) noexcept {
+  bool Hit = false;
+  char* Out = P;
+  for (char C : S) {
+    *Out++ = C;
+    Hit |= Special[static_cast<uint8_t>(C)];
+  }
+  P = Out;
+  return Hit;
+}
+
+void Copy(char*& P, std::string_view S) noexcept {
+  std::memcpy(P, S.data(), S.size());
+  P += S.size();
+}
+
+}  // namespace
+
+bool TKtTextWriter::WritePlainRecord() {
+  // The record the general path below would build, put together in the stream's storage. Only committed
+  // when every value turns out to be plain; the bytes left behind otherwise lie beyond the data. Over
+  // existing data (after a seek back) they would not, so that is left to the general path.
+  if (FMemory->Position() < FMemory->Size()) return false;
+  const int32_t Count = FFields.Count();
+  const std::string* const Values = FFields.begin();
+  const bool Separated = FMemory->Position() != 0;
+  size_t Size = Separated ? FLineBreak.size() : 0;
+  for (int32_t I = 0; I < Count; ++I) {
+    if (FSkipEmpty && Values[I].empty()) continue;
+    Size += Values[I].size();
+    if (I != Count - 1) Size += FDelimiter.size();
+  }
+  if (Size > static_cast<size_t>(INT32_MAX)) return false;
+  bool Special = false;
+  if (Size != 0) {
+    char* P = FMemory->Room(static_cast<int64_t>(Size));
+    if (P == nullptr) return false;  // a position the stream cannot write at: the general path reports it
+    if (Separated) Copy(P, FLineBreak);
+    for (int32_t I = 0; I < Count; ++I) {
+      if (FSkipEmpty && Values[I].empty()) continue;
+      Special |= CopyChecked(P, Values[I], FSpecialByte);
+      if (I != Count - 1) Copy(P, FDelimiter);
+    }
+  }
+  if (Special) return false;
+  for (int32_t I = 0; I < Count; ++I) {
+    if (SubclassEncloses(Values[I])) return false;
+  }
+  if (Size != 0) FMemory->Commit(static_cast<int64_t>(Size));
+  return true;
+}
+
 void TKtTextWriter::WriteRecord() {
   if (FStream == nullptr) throw EWriteError(SWriteError);
+  if (FMemory != nullptr && FFixedWidth == 0 && WritePlainRecord()) return;
   FRecord.clear();
   if (FStream->GetPosition() != 0) Append(FLineBreak);
   const int32_t Count = FFields.Count();

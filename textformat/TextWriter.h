@@ -7,8 +7,9 @@
 // than 0. Values that need it are quoted with every inner quote tripled, which the reader's quote scanning
 // reads back as one field.
 //
-// A record goes to the stream in one write; a short write raises EWriteError. The stream is not owned.
-// Not thread-safe.
+// A record goes to the stream in one write; a short write raises EWriteError. On a plain memory stream a
+// record of values written as they are is put together in the stream's own storage instead. The stream is
+// not owned. Not thread-safe.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,7 @@
 namespace halvern {
 
 class TStream;
+class TMemoryStream;
 
 class TKtTextWriter : public TPersistent {
  public:
@@ -58,13 +60,16 @@ class TKtTextWriter : public TPersistent {
   void SetSkipEmpty(bool Value) noexcept { FSkipEmpty = Value; }
 
   TStream* Stream() const noexcept { return FStream; }
-  void SetStream(TStream* Stream) noexcept { FStream = Stream; }
+  void SetStream(TStream* Stream) noexcept;
 
   const TStringList& Fields() const noexcept { return FFields; }
   void Clear() noexcept { FFields.Clear(); }
   void SetFieldCount(int32_t Count) { FFields.SetCount(Count); }
   // Grows the record to Index + 1 values when needed; a negative index raises EStringListError.
-  void SetField(int32_t Index, std::string_view Value);
+  void SetField(int32_t Index, std::string_view Value) {
+    if (Index >= FFields.Count()) SetFieldCount(Index + 1);
+    FFields.Put(Index, Value);
+  }
   // Writes the current values as one record; they stay in place. Without a stream raises EWriteError.
   void WriteRecord();
 
@@ -78,7 +83,11 @@ class TKtTextWriter : public TPersistent {
   virtual bool CanBracket(std::string_view) const { return true; }
   // A subclass whose NeedsEnclosing looks at more than the settings' bytes makes the plain-value
   // shortcut of WriteRecord ask PlainNeedsEnclosing as well.
-  void SetCustomEnclosing() noexcept { FCustomEnclosing = true; }
+  void SetCustomEnclosing() noexcept { SetCustomEnclosing({}, true, true); }
+  // The same, for a subclass whose PlainNeedsEnclosing can only answer true for an empty value (when
+  // Empty), a value ending in a byte of LastBytes, or (when AnyByte) any other value: the others are not
+  // asked.
+  void SetCustomEnclosing(std::string_view LastBytes, bool Empty, bool AnyByte = false) noexcept;
   // NeedsEnclosing for a value that holds no byte of the settings (so the settings' own rules cannot
   // apply to it); a subclass may answer it more cheaply than NeedsEnclosing does.
   virtual bool PlainNeedsEnclosing(std::string_view S) const { return NeedsEnclosing(S); }
@@ -87,6 +96,18 @@ class TKtTextWriter : public TPersistent {
   void SettingsChanged();
   // True when no byte of S could make it need quoting or enclosing: it is written as it is.
   bool IsPlain(std::string_view S) const;
+  // True when S, holding no byte of the settings, must be enclosed all the same because the subclass says
+  // so.
+  bool SubclassEncloses(std::string_view S) const {
+    // Without any of the settings' bytes their own rules leave S as it is; a subclass may still want it
+    // enclosed, and FormatField would then change it.
+    if (!FCustomEnclosing) return false;
+    const bool Ask = FAskAnyByte || (S.empty() ? FAskEmpty : FAskLast[static_cast<uint8_t>(S.back())]);
+    return Ask && PlainNeedsEnclosing(S);
+  }
+  // Writes the record into the memory stream's storage when every value is plain; false (nothing
+  // written) otherwise.
+  bool WritePlainRecord();
   void WriteStr(std::string_view S);
   void Append(std::string_view S) { FRecord.append(S.data(), S.size()); }
 
@@ -100,7 +121,11 @@ class TKtTextWriter : public TPersistent {
   std::string FCloseBracket;
   bool FSkipEmpty = false;
 
+  TMemoryStream* FMemory = nullptr;  // FStream, when it is a plain memory stream
   bool FCustomEnclosing = false;
+  bool FAskEmpty = false;       // with FCustomEnclosing: an empty plain value is asked about
+  bool FAskAnyByte = false;     // with FCustomEnclosing: every plain value is asked about
+  bool FAskLast[256] = {};      // with FCustomEnclosing: a plain value ending in one of these is asked about
   bool FSpecialByte[256] = {};  // first bytes of every setting that can make a value special, and space
   std::string FRecord;          // the record being written, handed to the stream in one write
 };

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
+#include "rtl/Exceptions.h"
 #include "rtl/Stream.h"
 
 namespace halvern {
@@ -75,6 +77,39 @@ TEST(MemoryStreamGrowth, CopiesLandAfterTheBytesAlreadyThere) {
   EXPECT_EQ(Target.ToString().substr(0, 8), "he" + Want.substr(10, 5) + Want.substr(3, 1));
   EXPECT_EQ(Target.GetSize(), static_cast<int64_t>(Want.size() + 4))
       << "an inner copy does not grow the data";
+}
+
+TEST(MemoryStreamRoom, OnlyCommittedBytesBecomeData) {
+  TMemoryStream S;
+  S.WriteString("ab");
+  char* P = S.Room(3);
+  ASSERT_NE(P, nullptr);
+  std::memcpy(P, "xyz", 3);
+  EXPECT_EQ(S.GetSize(), 2) << "filled but not committed";
+  S.Commit(2);
+  EXPECT_EQ(S.ToString(), "abxy");
+  EXPECT_EQ(S.Position(), 4);
+  S.Seek(2, TSeekOrigin::End);  // a gap of two bytes
+  P = S.Room(1);
+  *P = 'z';
+  S.Commit(1);
+  EXPECT_EQ(S.ToString(), std::string("abxy\0\0z", 7)) << "the gap reads as zero bytes";
+  S.SetPosition(-1);
+  EXPECT_EQ(S.Room(1), nullptr) << "no room where Write writes nothing";
+}
+
+// A copy between memory streams goes through their storage; a source shorter than the count still fails
+// as a short read, after the whole chunks before it.
+TEST(MemoryStreamGrowth, CopyFromAShortMemorySourceFails) {
+  TMemoryStream Source, Target;
+  Source.WriteString(std::string(0xF000 + 10, 'x'));
+  Source.SetPosition(0);
+  EXPECT_THROW(Target.CopyFrom(Source, 0xF000 + 20), EReadError);
+  EXPECT_EQ(Target.GetSize(), 0xF000);
+  TMemoryStream Self;
+  Self.WriteString("abc");
+  EXPECT_EQ(Self.CopyFrom(Self, 0), 3);
+  EXPECT_EQ(Self.ToString(), "abcabc") << "a stream copied onto its own end";
 }
 
 }  // namespace

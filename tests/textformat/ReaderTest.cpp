@@ -13,9 +13,15 @@ namespace {
 using test::TChunkedStream;
 using Records = std::vector<std::vector<std::string>>;
 
+// A step that reads Data from a plain memory stream, whose storage the reader splits in place.
+constexpr int32_t kInPlace = 0;
+
 // Every record of Data as the reader gives it, read through a stream of the given step.
 Records ReadAll(TKtTextReader& R, std::string_view Data, int32_t Step = 0x7FFFFFFF) {
-  TChunkedStream S(Data, Step);
+  TChunkedStream Chunked(Data, Step);
+  TMemoryStream Plain;
+  Plain.WriteString(std::string(Data));
+  TStream& S = Step == kInPlace ? static_cast<TStream&>(Plain) : Chunked;
   Records Out;
   R.SetStream(&S);
   for (int Guard = 0; !R.Eof(); ++Guard) {
@@ -36,7 +42,7 @@ Records ReadPipe(std::string_view Data, int32_t Step = 0x7FFFFFFF) {
   return ReadAll(R, Data, Step);
 }
 
-const int32_t kSteps[] = {1, 2, 7, 4096, 4097, 0x7FFFFFFF};
+const int32_t kSteps[] = {1, 2, 7, 4096, 4097, 0x7FFFFFFF, kInPlace};
 
 TEST(ReaderDefaults, SettingsAfterConstruction) {
   TKtTextReader R;
@@ -257,6 +263,36 @@ TEST(ReaderSettings, CopySettingsToAnotherReaderOnly) {
   } catch (const EConvertError& E) {
     EXPECT_STREQ(E.what(), "Cannot assign a TKtTextReader to a TKtTextWriter");
   }
+}
+
+// Read in place, the reader sees bytes the stream gains after it reached the end as it does when reading
+// through a buffer, and rewinds and detaches alike.
+TEST(ReaderStreams, PlainMemoryStreamGrowingWhileRead) {
+  auto Trace = [](TMemoryStream& S) {
+    S.WriteString("a|b\r\nc");
+    TKtTextReader R;
+    R.SetDelimiter("|");
+    R.SetStream(&S);
+    Records Out;
+    auto Take = [&] {
+      Out.push_back(R.Fields().ToVector());
+      Out.push_back({R.Eof() ? "eof" : "more"});
+    };
+    for (int I = 0; I < 3; ++I, R.Next()) Take();
+    S.WriteString("\r\nd|e");
+    for (int I = 0; I < 3; ++I, R.Next()) Take();
+    R.First();
+    Take();
+    R.SetStream(nullptr);
+    Take();
+    return Out;
+  };
+  TMemoryStream Plain;
+  TChunkedStream Chunked("", 3);
+  const Records InPlace = Trace(Plain);
+  EXPECT_EQ(InPlace, Trace(Chunked));
+  EXPECT_EQ(InPlace[0], (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(InPlace.back(), (std::vector<std::string>{"eof"}));
 }
 
 }  // namespace
