@@ -207,22 +207,6 @@ class THashRegistry : public THandleRegistry {
     return E->Refs.front();
   }
 
-  TResolvedPort ResolvePort(uint32_t Handle) override {
-    TResolvedPort Result;
-    // The thread's slot, when it holds this handle and no handle was removed since it was checked.
-    TThreadPorts* Thread = ExistingThreadPorts();
-    if (Thread && !Thread->Borrowing() && Handle != 0) {
-      const TCachedPort& Slot = Thread->SlotFor(Handle);
-      if (Slot.Holds(FSerial, Handle, FGeneration.load(std::memory_order_acquire))) {
-        Result.Borrowing(Thread->Depth);
-        Result.Found(Slot.View);
-        return Result;
-      }
-    }
-    if (Handle != 0) ResolveSlowly(Handle, Result);
-    return Result;
-  }
-
   uint32_t HandleOf(IInterface* Obj, THandleKind Kind) override {
     std::lock_guard Lock(FLock);
     auto It = FByObject.find(TObjectKey{Obj, Kind});
@@ -268,7 +252,7 @@ class THashRegistry : public THandleRegistry {
  private:
   // A port not in the thread's slot: the call's own reference for a call inside a call (or a thread
   // without a cache), else the slot filled again.
-  void ResolveSlowly(uint32_t Handle, TResolvedPort& Result) {
+  void ResolveSlowly(uint32_t Handle, TResolvedPort& Result) override {
     TThreadPorts* Thread = CurrentThreadPorts();
     if (Thread == nullptr || Thread->Borrowing()) {
       std::lock_guard Lock(FLock);
@@ -347,10 +331,6 @@ class THashRegistry : public THandleRegistry {
     }
   }
 
-  const uint64_t FSerial = NewRegistrySerial();
-  // Entries erased so far: a thread's cached slot is good only while this has not moved since it was
-  // checked.
-  std::atomic<uint64_t> FGeneration{1};
   std::mutex FLock;
   uint32_t FNext;
   TEntryTable FEntries;
@@ -361,14 +341,13 @@ class THashRegistry : public THandleRegistry {
 // runtime destroys it before them at unload, releasing what is still registered. At process termination
 // on Windows it must release nothing (other threads are gone mid-call): AbandonHandleRegistry makes its
 // destruction leave every reference alone.
-std::atomic<THashRegistry*> Made{nullptr};
 std::atomic<bool> Abandoned{false};
 
 class TLibraryRegistry final : public THashRegistry {
  public:
-  TLibraryRegistry() : THashRegistry(1) { Made = this; }
+  TLibraryRegistry() : THashRegistry(1) { GLibraryRegistry.store(this, std::memory_order_release); }
   ~TLibraryRegistry() override {
-    Made = nullptr;
+    GLibraryRegistry.store(nullptr, std::memory_order_release);
     if (Abandoned) Abandon();
   }
 };
@@ -384,14 +363,16 @@ std::unique_ptr<THandleRegistry> CreateHandleRegistry(uint32_t FirstToken) {
   return std::make_unique<THashRegistry>(FirstToken);
 }
 
-THandleRegistry& GetHandleRegistry() {
+constinit std::atomic<THandleRegistry*> GLibraryRegistry{nullptr};
+
+THandleRegistry& MakeHandleRegistry() {
   return *LibraryRegistry();
 }
 
 void ReleaseHandleRegistry() noexcept {
   try {
     // Never creates the registry: at unload that would be work for nothing.
-    if (THashRegistry* R = Made.load()) R->Clear();
+    if (THandleRegistry* R = GLibraryRegistry.load()) R->Clear();
   } catch (...) {
     // A destructor that raised at unload: nothing can be reported any more.
   }

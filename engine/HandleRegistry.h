@@ -18,68 +18,11 @@
 #include <memory>
 #include <utility>
 
+#include "engine/ResolvedPort.h"
+#include "engine/ThreadPorts.h"
 #include "transport/TransBase.h"
 
 namespace halvern {
-
-struct ITransNode;
-struct ITransPort;
-struct IDataReader;
-struct IDataWriter;
-struct IBorrowedFieldAccess;
-
-// The interfaces of a registered port, found when it was added. Borrowed: valid only while a counted
-// reference on the port is held. Null where the port does not answer for one.
-struct TPortView {
-  ITransNode* Node = nullptr;
-  ITransPort* Port = nullptr;              // what Node->GetPort gives
-  IDataReader* Reader = nullptr;           // Port's record source, import ports only
-  IDataWriter* Writer = nullptr;           // Port's record sink, export ports only
-  IBorrowedFieldAccess* Fields = nullptr;  // Port's fast column access, when it offers one
-};
-
-// A resolved port, for the length of one call: its interfaces, borrowed. What keeps them alive is the
-// calling thread's cached reference (a call on the thread's own slot, the usual case) or the call's own
-// reference (a call inside another call of the same thread, or a thread without a cache). Move-only;
-// the registry makes them.
-class TResolvedPort {
- public:
-  TResolvedPort() = default;
-  TResolvedPort(TResolvedPort&& Other) noexcept
-      : View(Other.View),
-        FRef(std::move(Other.FRef)),
-        FDepth(std::exchange(Other.FDepth, nullptr)),
-        FLive(Other.FLive) {}
-  TResolvedPort& operator=(TResolvedPort&&) = delete;
-  ~TResolvedPort() {
-    if (FDepth) FDepth->store(FDepth->load(std::memory_order_relaxed) - 1, std::memory_order_relaxed);
-  }
-
-  explicit operator bool() const noexcept { return FLive; }
-
-  TPortView View;
-
-  // The registry's side. Borrowing: the call runs on a thread's cached slot, and is counted in that
-  // thread's Depth (which only that thread changes) until this goes.
-  void Borrowing(std::atomic<int32_t>& Depth) noexcept {
-    Depth.store(Depth.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-    FDepth = &Depth;
-  }
-  void Found(const TPortView& Found) noexcept {
-    View = Found;
-    FLive = true;
-  }
-  // Found, with a reference of the call's own.
-  void Found(const TPortView& Found, TComPtr<IInterface> Ref) noexcept {
-    this->Found(Found);
-    FRef = std::move(Ref);
-  }
-
- private:
-  TComPtr<IInterface> FRef;
-  std::atomic<int32_t>* FDepth = nullptr;
-  bool FLive = false;
-};
 
 // What an entry is, so that a page handle given to a port export (or the reverse) is not resolved.
 enum class THandleKind : int32_t { Port = 1, Page = 2 };
@@ -99,21 +42,49 @@ class THandleRegistry {
   // A counted reference to the registered object when Handle is live and of that kind; else empty.
   virtual TComPtr<IInterface> Resolve(uint32_t Handle, THandleKind Kind) = 0;
   // The port under Handle with its interfaces, alive for as long as the result is kept (within one
-  // call); empty when Handle is not a live port handle.
-  virtual TResolvedPort ResolvePort(uint32_t Handle) = 0;
+  // call); empty when Handle is not a live port handle. Inline: this runs once per record and value, and
+  // usually ends at the thread's own slot.
+  TResolvedPort ResolvePort(uint32_t Handle) {
+    TResolvedPort Result;
+    if (TThreadPorts* Thread = ExistingThreadPorts(); Thread && Handle != 0 && !Thread->Borrowing()) {
+      const TCachedPort& Slot = Thread->SlotFor(Handle);
+      // Good while no handle was removed since the slot was checked.
+      if (Slot.Holds(FSerial, Handle, FGeneration.load(std::memory_order_acquire))) {
+        Result.Borrowing(Thread->Depth);
+        Result.Found(Slot.View);
+        return Result;
+      }
+    }
+    if (Handle != 0) ResolveSlowly(Handle, Result);
+    return Result;
+  }
   // The handle under which Obj is registered as that kind, or 0.
   virtual uint32_t HandleOf(IInterface* Obj, THandleKind Kind = THandleKind::Port) = 0;
   // Number of live handles.
   virtual size_t Count() = 0;
   // Gives up every reference without closing anything; the registry stays usable.
   virtual void Clear() = 0;
+
+ protected:
+  // ResolvePort for a handle not in the calling thread's slot: fills Result when Handle is a live port.
+  virtual void ResolveSlowly(uint32_t Handle, TResolvedPort& Result) = 0;
+
+  // This registry among all (threads' slots record which registry filled them).
+  const uint64_t FSerial = NewRegistrySerial();
+  // Entries erased so far: a thread's slot is good only while this has not moved since it was checked.
+  std::atomic<uint64_t> FGeneration{1};
 };
 
 // A registry of its own (tests); FirstToken is the first handle value it tries to issue.
 std::unique_ptr<THandleRegistry> CreateHandleRegistry(uint32_t FirstToken = 1);
 
 // The library's registry, created on first use (thread-safe).
-THandleRegistry& GetHandleRegistry();
+THandleRegistry& MakeHandleRegistry();
+extern std::atomic<THandleRegistry*> GLibraryRegistry;  // set while the library's registry exists
+inline THandleRegistry& GetHandleRegistry() {
+  THandleRegistry* R = GLibraryRegistry.load(std::memory_order_acquire);
+  return R != nullptr ? *R : MakeHandleRegistry();
+}
 
 // The library's registry gives up its references (ports are not closed). The runtime's destruction of
 // the registry at unload does the same; this is for unloads that must do it at a moment of their own.

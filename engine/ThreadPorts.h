@@ -20,7 +20,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "engine/HandleRegistry.h"
+#include "engine/ResolvedPort.h"
 #include "platform/ThreadValue.h"
 
 namespace halvern {
