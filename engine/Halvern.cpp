@@ -13,7 +13,6 @@
 #include "device/KtRAPI.h"
 #include "engine/EngineState.h"
 #include "engine/HandleRegistry.h"
-#include "platform/ThreadValue.h"
 
 #include <utility>
 
@@ -48,8 +47,6 @@ const TLibraryMain LibraryMain;
 // Light work only: the loader lock is held. The runtime destroys the library's objects after this
 // returns.
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
-  // An ending thread gives back the ports its calls cached.
-  if (Reason == DLL_THREAD_DETACH) halvern::platform::ThreadEnding();
   if (Reason != DLL_PROCESS_DETACH) return TRUE;
   if (Reserved == nullptr) {
     halvern::ReleaseHandleRegistry();

@@ -21,7 +21,8 @@ inline void* ThreadValue() noexcept {
 // called, on the ending thread, with the value of each thread that ends while its value is not null; the
 // first call's Proc is the one kept.
 bool SetThreadValue(void* Value, TThreadEndProc Proc) noexcept;
-// A Windows DLL hears of an ending thread in its entry point, which calls this; elsewhere it does nothing.
+// Gives the calling thread's notice now, as its end would. Windows hears of an ending thread through a
+// TLS callback of the platform layer's own, in a program as in a DLL; elsewhere this does nothing.
 void ThreadEnding() noexcept;
 // At unload: no notices after this. Values still set are the caller's to give back.
 void ReleaseThreadValues() noexcept;

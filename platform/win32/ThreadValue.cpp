@@ -1,5 +1,6 @@
-// A TLS index, taken on first use. The DLL's entry point passes each ending thread's notice on
-// (DLL_THREAD_DETACH reaches it for every thread that ends while it is loaded).
+// A TLS index, taken on first use. Each ending thread's notice comes from a TLS callback, which the
+// loader calls in every module that has one, a program as well as a DLL: a program that links the
+// engine in has no entry point of its own to pass the notice on.
 #include "platform/ThreadValue.h"
 
 #include <windows.h>
@@ -54,4 +55,17 @@ void ReleaseThreadValues() noexcept {
   if (I != TLS_OUT_OF_INDEXES) TlsFree(I);
 }
 
+namespace {
+
+void NTAPI OnTlsEvent(PVOID, DWORD Reason, PVOID) {
+  if (Reason == DLL_THREAD_DETACH) ThreadEnding();
+}
+
+}  // namespace
 }  // namespace halvern::platform
+
+// The runtime's TLS directory calls every pointer placed between its .CRT$XLA and .CRT$XLZ markers.
+extern "C" {
+[[gnu::section(".CRT$XLH"), gnu::used]] PIMAGE_TLS_CALLBACK HvThreadValueTlsCallback =
+    &halvern::platform::OnTlsEvent;
+}
