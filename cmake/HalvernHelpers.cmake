@@ -23,4 +23,8 @@ function(halvern_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} halvern_gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    # Runs Windows code: the test command can leave these out where Wine cannot run (ctest -LE wine).
+    set_property(TEST ${name} APPEND PROPERTY LABELS wine)
+  endif()
 endfunction()

@@ -1,27 +1,57 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine with a private prefix, for CTest (CMAKE_CROSSCOMPILING_EMULATOR) and
 # for running the cross-built programs by hand:
-#   halvern-wine.sh [--prefix DIR] program.exe [arguments...]
-# The prefix (default $HALVERN_WINEPREFIX, else ./wineprefix) is created once with `wineboot -i`,
-# quietly and without dialogs; creation is serialised with a lock file so that parallel test runs
-# neither race nor see a half-made prefix. Needs no DISPLAY for console programs; GUI programs use
-# whatever DISPLAY the caller provides. A program's exit status is passed through; when Wine cannot run
-# at all the status is non-zero, so a Windows test never passes by not running.
+#   halvern-wine.sh [--arch win32|win64] [--prefix DIR] program.exe [arguments...]
+# --arch (default win32) picks the Wine of the program's width: win32 runs through `wine`, which needs a
+# machine that can execute 32-bit x86 programs; win64 runs through the 64-bit loader alone (wine64), so
+# it works where the kernel has no 32-bit support. The prefix (default $HALVERN_WINEPREFIX, else
+# ./wineprefix) is created once with `wineboot -i`, quietly and without dialogs; creation is serialised
+# with a lock file so that parallel test runs neither race nor see a half-made prefix. Needs no DISPLAY
+# for console programs; GUI programs use whatever DISPLAY the caller provides. A program's exit status
+# is passed through; when Wine cannot run at all the status is non-zero, so a Windows test never passes
+# by not running.
 set -euo pipefail
 
-prefix="${HALVERN_WINEPREFIX:-$PWD/wineprefix}"
-if [[ "${1:-}" == "--prefix" ]]; then
-  prefix="$2"
-  shift 2
-fi
-if [[ $# -lt 1 ]]; then
-  echo "usage: $0 [--prefix DIR] program.exe [arguments...]" >&2
+usage() {
+  echo "usage: $0 [--arch win32|win64] [--prefix DIR] program.exe [arguments...]" >&2
   exit 2
-fi
-if ! command -v wine >/dev/null 2>&1; then
-  echo "halvern-wine: wine is not installed; Windows tests cannot run" >&2
-  exit 127
-fi
+}
+
+prefix="${HALVERN_WINEPREFIX:-$PWD/wineprefix}"
+arch=win32
+while [[ $# -ge 2 ]]; do
+  case "$1" in
+    --prefix) prefix="$2" ;;
+    --arch) arch="$2" ;;
+    *) break ;;
+  esac
+  shift 2
+done
+[[ $# -ge 1 ]] || usage
+
+case "$arch" in
+  win32)
+    if ! command -v wine >/dev/null 2>&1; then
+      echo "halvern-wine: wine is not installed; Windows tests cannot run" >&2
+      exit 127
+    fi
+    wine=(wine)
+    wineboot=(wineboot -i)
+    ;;
+  win64)
+    # The `wine` wrapper prefers the 32-bit loader whenever it is installed, even where the kernel cannot
+    # execute it: call the 64-bit loader directly, and tell Wine to start every process with it.
+    loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+    if [[ ! -x "$loader" ]]; then
+      echo "halvern-wine: wine64 is not installed; 64-bit Windows tests cannot run" >&2
+      exit 127
+    fi
+    export WINELOADER="$loader"
+    wine=("$loader")
+    wineboot=("$loader" wineboot -i)
+    ;;
+  *) usage ;;
+esac
 
 # Wine names host files in the locale's character set: under the C locale a device folder or file with
 # a Chinese name cannot be created at all. C.UTF-8 is built into the C library, so it is always there.
@@ -31,7 +61,7 @@ case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
 esac
 
 export WINEPREFIX="$prefix"
-export WINEARCH=win32
+export WINEARCH="$arch"
 export WINEDEBUG=-all
 # No Mono or Gecko install prompts, no desktop menu entries.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -45,9 +75,18 @@ if [[ ! -f "$ready" ]]; then
     # A prefix without the marker is left over from an interrupted creation: start again.
     rm -rf "$prefix"
     log="$prefix.log"
-    if ! wineboot -i >"$log" 2>&1 || ! wineserver -w >>"$log" 2>&1; then
+    status=0
+    "${wineboot[@]}" >"$log" 2>&1 || status=$?
+    if [[ $status -eq 0 ]]; then
+      wineserver -w >>"$log" 2>&1 || status=$?
+    fi
+    if [[ $status -ne 0 ]]; then
       echo "halvern-wine: creating the Wine prefix $prefix failed; see $log" >&2
       cat "$log" >&2 || true
+      # 126: the loader itself could not be executed, typically a kernel without 32-bit support.
+      if [[ $status -eq 126 && $arch == win32 ]]; then
+        echo "halvern-wine: this machine cannot execute 32-bit x86 programs; use the mingw64 preset" >&2
+      fi
       exit 126
     fi
     touch "$ready"
@@ -56,4 +95,4 @@ if [[ ! -f "$ready" ]]; then
   exec 9>&-
 fi
 
-exec wine "$@"
+exec "${wine[@]}" "$@"

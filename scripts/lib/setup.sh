@@ -4,10 +4,12 @@
 # Packages for building and running the Linux programs.
 HALVERN_PACKAGES_BUILD=(cmake ninja-build g++ libgtest-dev googletest python3)
 # Everything the full test command needs on top: sanitizer and fuzzer runtimes, formatting, the
-# Windows cross compilers, Wine (32-bit), a virtual X server, image conversion and a Chinese font for
-# the page tests (without one the page's screenshot shows boxes for every caption).
+# Windows cross compilers, Wine (32-bit, and 64-bit for the x64 build that stands in where the kernel
+# cannot run 32-bit programs), a virtual X server, image conversion and a Chinese font for the page tests
+# (without one the page's screenshot shows boxes for every caption).
 HALVERN_PACKAGES_TEST=("${HALVERN_PACKAGES_BUILD[@]}" clang clang-format libclang-rt-14-dev
-                       g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth
+                       g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386
+                       g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xauth
                        imagemagick fonts-wqy-microhei)
 
 halvern_log() { printf '==> %s\n' "$*" >&2; }

@@ -5,9 +5,11 @@
       The dynamic symbol table defines exactly the table's names, as global functions, and the
       version script lists exactly those names.
   abi_check.py pe   --library Halvern.dll --table ExportTable.h --def Halvern.def --objdump OBJDUMP
+                    [--machine i386|x86-64]
       The export table holds exactly the table's names, each at its ordinal, the module-definition
-      file agrees with the table on name, ordinal and stdcall argument bytes, and the version
-      resource says 1.0.0.0 and names the file.
+      file (the x86 one, with stdcall decorations) agrees with the table on name, ordinal and stdcall
+      argument bytes, the version resource says 1.0.0.0 and names the file, and the library is built
+      for the given machine. The x64 library exports the same names and ordinals.
   abi_check.py pe-names --library rapiemu.dll --names A,B,... --objdump OBJDUMP
       The DLL exports exactly these names.
   abi_check.py pe-imports --objdump OBJDUMP FILE...
@@ -132,6 +134,11 @@ def check_pe(args):
         if name in table and table[name] != row:
             report.fail(f"{args.def_file}: {name}: expected (ordinal, arguments) {table[name]}, actual {row}")
     check_version_resource(report, args.library)
+    if args.machine:
+        found = re.search(r"file format pei-(\S+)", run([args.objdump, "-f", args.library]))
+        actual = found.group(1) if found else "unknown"
+        if actual != args.machine:
+            report.fail(f"machine: expected {args.machine}, actual {actual}")
     return report.finish()
 
 
@@ -186,6 +193,7 @@ def main():
     pe.add_argument("--table", required=True)
     pe.add_argument("--def", dest="def_file", required=True)
     pe.add_argument("--objdump", required=True)
+    pe.add_argument("--machine", choices=["i386", "x86-64"])
     names = sub.add_parser("pe-names")
     names.add_argument("--library", required=True)
     names.add_argument("--names", required=True)
