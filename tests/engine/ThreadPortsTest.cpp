@@ -95,32 +95,48 @@ TEST(ThreadPorts, ACallInsideACallLeavesTheOuterCallsPortAlone) {
   EXPECT_EQ(Probe->Live, 4) << "the outer call's port went once the thread looked again";
 }
 
+// A thread that resolves a handle (filling its slot) and then idles, alive, until it is let go.
+class TIdleCaller {
+ public:
+  TIdleCaller(THandleRegistry& R, uint32_t H) {
+    FThread = std::thread([this, &R, H] {
+      EXPECT_TRUE(R.ResolvePort(H));
+      std::unique_lock Lock(FLock);
+      FStage = 1;
+      FChanged.notify_all();
+      FChanged.wait(Lock, [this] { return FStage == 2; });
+    });
+    std::unique_lock Lock(FLock);
+    FChanged.wait(Lock, [this] { return FStage == 1; });
+  }
+  // Lets the thread end and waits for it.
+  void Finish() {
+    {
+      std::lock_guard Lock(FLock);
+      FStage = 2;
+    }
+    FChanged.notify_all();
+    FThread.join();
+  }
+  ~TIdleCaller() {
+    if (FThread.joinable()) Finish();
+  }
+
+ private:
+  std::mutex FLock;
+  std::condition_variable FChanged;
+  int FStage = 0;
+  std::thread FThread;
+};
+
 TEST(ThreadPorts, AThreadsSlotsGoWithTheThread) {
   auto R = CreateHandleRegistry();
   auto Probe = std::make_shared<TProbe>();
   const uint32_t H = AddPort(*R, Probe);
-  std::mutex M;
-  std::condition_variable Cv;
-  int Stage = 0;
-  std::thread Worker([&] {
-    EXPECT_TRUE(R->ResolvePort(H));
-    std::unique_lock Lock(M);
-    Stage = 1;
-    Cv.notify_all();
-    Cv.wait(Lock, [&] { return Stage == 2; });
-  });
-  {
-    std::unique_lock Lock(M);
-    Cv.wait(Lock, [&] { return Stage == 1; });
-  }
+  TIdleCaller Worker(*R, H);
   ASSERT_TRUE(R->Remove(H));
   EXPECT_EQ(Probe->Live, 1) << "the idle worker's slot still holds the port";
-  {
-    std::lock_guard Lock(M);
-    Stage = 2;
-  }
-  Cv.notify_all();
-  Worker.join();
+  Worker.Finish();
   EXPECT_EQ(Probe->Live, 0);
 }
 
@@ -128,28 +144,10 @@ TEST(ThreadPorts, ARegistrysEndEmptiesEveryThreadsSlots) {
   auto R = CreateHandleRegistry();
   auto Probe = std::make_shared<TProbe>();
   const uint32_t H = AddPort(*R, Probe);
-  std::mutex M;
-  std::condition_variable Cv;
-  int Stage = 0;
-  std::thread Worker([&] {
-    EXPECT_TRUE(R->ResolvePort(H));
-    std::unique_lock Lock(M);
-    Stage = 1;
-    Cv.notify_all();
-    Cv.wait(Lock, [&] { return Stage == 2; });
-  });
-  {
-    std::unique_lock Lock(M);
-    Cv.wait(Lock, [&] { return Stage == 1; });
-  }
+  TIdleCaller Worker(*R, H);
   R.reset();
   EXPECT_EQ(Probe->Live, 0) << "the live worker's slot was emptied with its registry";
-  {
-    std::lock_guard Lock(M);
-    Stage = 2;
-  }
-  Cv.notify_all();
-  Worker.join();
+  Worker.Finish();
 }
 
 // Callers run record calls on cached slots while a finisher removes their handles and registers fresh
