@@ -252,26 +252,25 @@ class THashRegistry : public THandleRegistry {
  private:
   // A port not in the thread's slot: the call's own reference for a call inside a call (or a thread
   // without a cache), else the slot filled again.
-  void ResolveSlowly(uint32_t Handle, TResolvedPort& Result) override {
+  TResolvedPort ResolveSlowly(uint32_t Handle) override {
     TThreadPorts* Thread = CurrentThreadPorts();
     if (Thread == nullptr || Thread->Borrowing()) {
       std::lock_guard Lock(FLock);
       const TEntry* E = FEntries.Find(Handle);
-      if (E && E->Kind == THandleKind::Port) Result.Found(E->View, E->Refs.front());
-      return;
+      if (!E || E->Kind != THandleKind::Port) return {};
+      return TResolvedPort(E->View, E->Refs.front());
     }
-    // Counted as running on the thread's slots from here, so that whatever runs below (a release can run
-    // a port's destructor) cannot change the slot this call hands out.
-    Result.Borrowing(Thread->Depth);
     TCachedPort& Slot = Thread->SlotFor(Handle);
     // Read before the lookup: a removal after it makes the next call look again.
     const uint64_t Generation = FGeneration.load(std::memory_order_acquire);
-    std::array<TComPtr<IInterface>, TThreadPorts::kSlots> Stale;  // released after the lock
-    std::lock_guard Lock(FLock);
+    // Released last, after the result counts the call as running on the slots: a release can run a
+    // port's destructor, and whatever that calls must not change the slot handed out.
+    std::array<TComPtr<IInterface>, TThreadPorts::kSlots> Stale;
+    std::unique_lock Lock(FLock);
     Recheck(*Thread, Generation, Stale);
     if (!Slot.Holds(FSerial, Handle, Generation)) {
       const TEntry* E = FEntries.Find(Handle);
-      if (!E || E->Kind != THandleKind::Port) return;
+      if (!E || E->Kind != THandleKind::Port) return {};
       Stale[Handle & (TThreadPorts::kSlots - 1)] = Slot.Take();
       Slot.Ref = E->Refs.front();
       Slot.View = E->View;
@@ -279,7 +278,8 @@ class THashRegistry : public THandleRegistry {
       Slot.Handle = Handle;
       Slot.Generation = Generation;
     }
-    Result.Found(Slot.View);
+    Lock.unlock();
+    return TResolvedPort(Slot.View, Thread->Depth);
   }
 
   // Brings the thread's slots of this registry up to Generation: a slot whose handle still names the

@@ -45,18 +45,13 @@ class THandleRegistry {
   // call); empty when Handle is not a live port handle. Inline: this runs once per record and value, and
   // usually ends at the thread's own slot.
   TResolvedPort ResolvePort(uint32_t Handle) {
-    TResolvedPort Result;
     if (TThreadPorts* Thread = ExistingThreadPorts(); Thread && Handle != 0 && !Thread->Borrowing()) {
       const TCachedPort& Slot = Thread->SlotFor(Handle);
       // Good while no handle was removed since the slot was checked.
-      if (Slot.Holds(FSerial, Handle, FGeneration.load(std::memory_order_acquire))) {
-        Result.Borrowing(Thread->Depth);
-        Result.Found(Slot.View);
-        return Result;
-      }
+      if (Slot.Holds(FSerial, Handle, FGeneration.load(std::memory_order_acquire)))
+        return TResolvedPort(Slot.View, Thread->Depth);
     }
-    if (Handle != 0) ResolveSlowly(Handle, Result);
-    return Result;
+    return Handle != 0 ? ResolveSlowly(Handle) : TResolvedPort();
   }
   // The handle under which Obj is registered as that kind, or 0.
   virtual uint32_t HandleOf(IInterface* Obj, THandleKind Kind = THandleKind::Port) = 0;
@@ -66,8 +61,8 @@ class THandleRegistry {
   virtual void Clear() = 0;
 
  protected:
-  // ResolvePort for a handle not in the calling thread's slot: fills Result when Handle is a live port.
-  virtual void ResolveSlowly(uint32_t Handle, TResolvedPort& Result) = 0;
+  // ResolvePort for a handle (not 0) that is not in the calling thread's slot.
+  virtual TResolvedPort ResolveSlowly(uint32_t Handle) = 0;
 
   // This registry among all (threads' slots record which registry filled them).
   const uint64_t FSerial = NewRegistrySerial();

@@ -29,11 +29,25 @@ struct TPortView {
 // calling thread's cached reference (a call on the thread's own slot, the usual case) or the call's own
 // reference (a call inside another call of the same thread, or a thread without a cache). Move-only;
 // the registry makes them.
+//
+// View refers to the slot's interfaces rather than holding a copy: the record and value calls read one
+// or two of them, and copying all five first costs more than the rest of the lookup.
 class TResolvedPort {
  public:
-  TResolvedPort() = default;
+  // Nothing resolved.
+  TResolvedPort() noexcept : View(FOwn) {}
+  // A call borrowing a thread's slot (Slot, its interfaces); the call is counted in the thread's Depth
+  // (which only that thread changes) until this goes.
+  TResolvedPort(const TPortView& Slot, std::atomic<int32_t>& Depth) noexcept
+      : View(Slot), FDepth(&Depth), FLive(true) {
+    Depth.store(Depth.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+  }
+  // A call holding a reference of its own, with a copy of the port's interfaces.
+  TResolvedPort(const TPortView& Found, TComPtr<IInterface> Ref) noexcept
+      : View(FOwn), FOwn(Found), FRef(std::move(Ref)), FLive(true) {}
   TResolvedPort(TResolvedPort&& Other) noexcept
-      : View(Other.View),
+      : View(&Other.View == &Other.FOwn ? FOwn : Other.View),
+        FOwn(Other.FOwn),
         FRef(std::move(Other.FRef)),
         FDepth(std::exchange(Other.FDepth, nullptr)),
         FLive(Other.FLive) {}
@@ -44,25 +58,10 @@ class TResolvedPort {
 
   explicit operator bool() const noexcept { return FLive; }
 
-  TPortView View;
-
-  // The registry's side. Borrowing: the call runs on a thread's cached slot, and is counted in that
-  // thread's Depth (which only that thread changes) until this goes.
-  void Borrowing(std::atomic<int32_t>& Depth) noexcept {
-    Depth.store(Depth.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-    FDepth = &Depth;
-  }
-  void Found(const TPortView& Found) noexcept {
-    View = Found;
-    FLive = true;
-  }
-  // Found, with a reference of the call's own.
-  void Found(const TPortView& Found, TComPtr<IInterface> Ref) noexcept {
-    this->Found(Found);
-    FRef = std::move(Ref);
-  }
+  const TPortView& View;
 
  private:
+  TPortView FOwn;  // the interfaces, when this holds its own reference (or nothing)
   TComPtr<IInterface> FRef;
   std::atomic<int32_t>* FDepth = nullptr;
   bool FLive = false;
