@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <utility>
 
 #include "transport/TransBase.h"
@@ -31,40 +32,43 @@ struct TPortView {
 // the registry makes them.
 //
 // View refers to the slot's interfaces rather than holding a copy: the record and value calls read one
-// or two of them, and copying all five first costs more than the rest of the lookup.
+// or two of them, and copying all five first costs more than the rest of the lookup. Nothing is set up
+// on that path beyond the reference and the depth count.
 class TResolvedPort {
  public:
   // Nothing resolved.
-  TResolvedPort() noexcept : View(FOwn) {}
+  TResolvedPort() noexcept : View(kNone) {}
   // A call borrowing a thread's slot (Slot, its interfaces); the call is counted in the thread's Depth
   // (which only that thread changes) until this goes.
-  TResolvedPort(const TPortView& Slot, std::atomic<int32_t>& Depth) noexcept
-      : View(Slot), FDepth(&Depth), FLive(true) {
+  TResolvedPort(const TPortView& Slot, std::atomic<int32_t>& Depth) noexcept : View(Slot), FDepth(&Depth) {
     Depth.store(Depth.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
   }
-  // A call holding a reference of its own, with a copy of the port's interfaces.
-  TResolvedPort(const TPortView& Found, TComPtr<IInterface> Ref) noexcept
-      : View(FOwn), FOwn(Found), FRef(std::move(Ref)), FLive(true) {}
+  // A call holding a reference of its own, with a copy of the port's interfaces (the rare path: a call
+  // inside a call, or a thread without a cache). Raises std::bad_alloc.
+  TResolvedPort(const TPortView& Found, TComPtr<IInterface> Ref)
+      : TResolvedPort(std::make_unique<TOwned>(TOwned{Found, std::move(Ref)})) {}
   TResolvedPort(TResolvedPort&& Other) noexcept
-      : View(&Other.View == &Other.FOwn ? FOwn : Other.View),
-        FOwn(Other.FOwn),
-        FRef(std::move(Other.FRef)),
-        FDepth(std::exchange(Other.FDepth, nullptr)),
-        FLive(Other.FLive) {}
+      : View(Other.View), FOwned(std::move(Other.FOwned)), FDepth(std::exchange(Other.FDepth, nullptr)) {}
   TResolvedPort& operator=(TResolvedPort&&) = delete;
   ~TResolvedPort() {
     if (FDepth) FDepth->store(FDepth->load(std::memory_order_relaxed) - 1, std::memory_order_relaxed);
   }
 
-  explicit operator bool() const noexcept { return FLive; }
+  explicit operator bool() const noexcept { return &View != &kNone; }
 
   const TPortView& View;
 
  private:
-  TPortView FOwn;  // the interfaces, when this holds its own reference (or nothing)
-  TComPtr<IInterface> FRef;
+  struct TOwned {
+    TPortView View;
+    TComPtr<IInterface> Ref;
+  };
+  explicit TResolvedPort(std::unique_ptr<TOwned> Owned) noexcept
+      : View(Owned->View), FOwned(std::move(Owned)) {}
+
+  static constexpr TPortView kNone{};
+  std::unique_ptr<TOwned> FOwned;  // only on the rare path; the borrowed one sets nothing up
   std::atomic<int32_t>* FDepth = nullptr;
-  bool FLive = false;
 };
 
 }  // namespace halvern
