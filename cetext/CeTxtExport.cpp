@@ -74,6 +74,15 @@ bool HV_CALL TCeTxtExport::Initialize(int32_t Kind) {
   return Kind == 2;
 }
 
+// Inline: the per-value fast path below points the column too.
+inline TCeTxtWriter& TCeTxtExport::PointField(int32_t Index) {
+  if (!FField) CreateField();
+  FField->FWriter = FWriter.get();
+  FField->FIndex = Index;
+  FField->FPort = this;
+  return *FField;
+}
+
 void HV_CALL TCeTxtExport::GetField(int32_t Index, ITransField** Field) {
   if (Field == nullptr) return;
   *Field = nullptr;
@@ -83,14 +92,6 @@ void HV_CALL TCeTxtExport::GetField(int32_t Index, ITransField** Field) {
 
 void TCeTxtExport::CreateField() {
   FField = std::make_unique<TCeTxtWriter>(static_cast<ITransNode*>(this));
-}
-
-TCeTxtWriter& TCeTxtExport::PointField(int32_t Index) {
-  if (!FField) CreateField();
-  FField->FWriter = FWriter.get();
-  FField->FIndex = Index;
-  FField->FPort = this;
-  return *FField;
 }
 
 bool HV_CALL TCeTxtExport::WriteFieldText(int32_t Index, const char* Text, size_t Length) {

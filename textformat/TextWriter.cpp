@@ -140,7 +140,12 @@ bool CopyChecked(char*& P, std::string_view S, const bool (&Special)[256]) noexc
   return Hit;
 }
 
+// The delimiter and the line break, a byte or two as a rule: not worth a call to memcpy.
 void Copy(char*& P, std::string_view S) noexcept {
+  if (S.size() <= 2) {
+    for (char C : S) *P++ = C;
+    return;
+  }
   std::memcpy(P, S.data(), S.size());
   P += S.size();
 }
