@@ -16,10 +16,10 @@ const std::string kStockTitleGbk = "\xB1\xE0\xBA\xC5|\xC5\xCC\xB5\xE3\xB1\xEA\xD
 class HostProgram : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetVariable("HALVERN_DEVICE_FAULTS", "");
+    SetEnv("HALVERN_DEVICE_FAULTS", "");
     std::filesystem::create_directories(Device.Path() / "Temp");
   }
-  void TearDown() override { SetVariable("HALVERN_DEVICE_FAULTS", ""); }
+  void TearDown() override { SetEnv("HALVERN_DEVICE_FAULTS", ""); }
 
   std::vector<std::string> Port(const std::string& File, std::vector<std::string> More = {}) {
     std::vector<std::string> Args{"--device", Device.Text(), "--file", File};
@@ -98,7 +98,7 @@ TEST_F(HostProgram, OptionsPrintsTheEngineText) {
 
 TEST_F(HostProgram, DeviceFailuresGiveStatusOneAndTheEngineMessage) {
   WriteBytes(Device.Path() / "Temp" / "stock.txt", "A1|1|x");
-  SetVariable("HALVERN_DEVICE_FAULTS", "open");
+  SetEnv("HALVERN_DEVICE_FAULTS", "open");
   const TRunResult Import = Run("import", Port("\\Temp\\stock.txt"));
   EXPECT_EQ(Import.Status, 1);
   EXPECT_EQ(Import.Out, "");  // no header without data
@@ -107,7 +107,7 @@ TEST_F(HostProgram, DeviceFailuresGiveStatusOneAndTheEngineMessage) {
   const TRunResult Export = Run("export", Port("\\Temp\\stock.txt"), "编号,资产名称,账面数量\r\nB1,x,1\r\n");
   EXPECT_EQ(Export.Status, 1);
   EXPECT_NE(Export.Err.find("Cannot create file"), std::string::npos) << Export.Err;
-  SetVariable("HALVERN_DEVICE_FAULTS", "");
+  SetEnv("HALVERN_DEVICE_FAULTS", "");
   EXPECT_EQ(DeviceFile("stock.txt"), "A1|1|x");
 
   // No --device: the real device library, which this machine lacks (unless a test run named one).

@@ -19,6 +19,8 @@
 #include <unistd.h>
 #endif
 
+#include "tests/TestEnvironment.h"
+
 #ifndef HALVERN_HOST_PATH
 #define HALVERN_HOST_PATH "halvern"
 #endif
@@ -65,17 +67,6 @@ class TScratch {
  private:
   std::filesystem::path FPath;
 };
-
-inline void SetVariable(const char* Name, const std::string& Value) {
-#ifdef _WIN32
-  SetEnvironmentVariableA(Name, Value.empty() ? nullptr : Value.c_str());
-#else
-  if (Value.empty())
-    unsetenv(Name);
-  else
-    setenv(Name, Value.c_str(), 1);
-#endif
-}
 
 #ifdef _WIN32
 inline std::wstring WideFromUtf8(const std::string& Utf8) {
