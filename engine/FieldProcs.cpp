@@ -179,6 +179,13 @@ int32_t HV_STDCALL ReadBlobValue(int32_t, int32_t, int32_t, int32_t, int32_t* Si
 
 // ---- write procedures ----
 
+// WriteTextValue through the column object, for a port without fast access. Out of line, so that the
+// column reference and the temporary string cost the fast path nothing.
+[[gnu::noinline]] void WriteTextToField(const TResolvedPort& Port, int32_t Index, const char* Text,
+                                        int32_t Length) {
+  if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsString(HostText(Text, Length));
+}
+
 void HV_STDCALL WriteTextValue(uint32_t Handle, int32_t Index, const char* Text, int32_t Length) {
   try {
     if (!Text) return;
@@ -190,7 +197,7 @@ void HV_STDCALL WriteTextValue(uint32_t Handle, int32_t Index, const char* Text,
       Fast->WriteFieldText(Index, Text, Length > 0 ? static_cast<size_t>(Length) : 0);
       return;
     }
-    if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsString(HostText(Text, Length));
+    WriteTextToField(Port, Index, Text, Length);
   } catch (...) {
   }
 }
