@@ -26,7 +26,7 @@ class TCeLineWriter final : public TKtTextWriter {
   }
   // The two cases above, which are all that remain for a value without a byte of the settings.
   bool PlainNeedsEnclosing(std::string_view S) const override {
-    if (S.empty()) return Fields().Count() == 1;
+    if (S.empty()) return FieldCount() == 1;
     return S.back() == '\r' || S.back() == '\n';
   }
 };

@@ -60,19 +60,24 @@ void TKtTextWriter::SetCloseBracket(std::string_view Value) {
 }
 
 void TKtTextWriter::SettingsChanged() {
-  std::fill(std::begin(FSpecialByte), std::end(FSpecialByte), false);
+  FSpecial.Clear();
   for (const std::string* S : {&FLineBreak, &FDelimiter, &FQuote, &FOpenBracket, &FCloseBracket}) {
-    if (!S->empty()) FSpecialByte[static_cast<uint8_t>((*S)[0])] = true;
+    if (!S->empty()) FSpecial.Add(static_cast<uint8_t>((*S)[0]));
   }
-  FSpecialByte[static_cast<uint8_t>(' ')] = true;
+  FSpecial.Add(static_cast<uint8_t>(' '));
+  for (char C : FAskBytes) FSpecial.Add(static_cast<uint8_t>(C));
 }
 
-void TKtTextWriter::SetCustomEnclosing(std::string_view LastBytes, bool Empty, bool AnyByte) noexcept {
+void TKtTextWriter::SetCustomEnclosing() noexcept {
+  FCustomEnclosing = true;
+  FAskAnyValue = true;
+}
+
+void TKtTextWriter::SetCustomEnclosing(std::string_view Bytes, bool Empty) {
   FCustomEnclosing = true;
   FAskEmpty = Empty;
-  FAskAnyByte = AnyByte;
-  std::fill(std::begin(FAskLast), std::end(FAskLast), false);
-  for (char C : LastBytes) FAskLast[static_cast<uint8_t>(C)] = true;
+  FAskBytes.assign(Bytes);
+  SettingsChanged();
 }
 
 void TKtTextWriter::SetStream(TStream* Stream) noexcept {
@@ -82,10 +87,7 @@ void TKtTextWriter::SetStream(TStream* Stream) noexcept {
 }
 
 bool TKtTextWriter::IsPlain(std::string_view S) const {
-  for (char C : S) {
-    if (FSpecialByte[static_cast<uint8_t>(C)]) return false;
-  }
-  return !SubclassEncloses(S);
+  return !FSpecial.AnyIn(S) && !SubclassEncloses(S);
 }
 
 bool TKtTextWriter::NeedsEnclosing(std::string_view S) const {
@@ -95,8 +97,8 @@ bool TKtTextWriter::NeedsEnclosing(std::string_view S) const {
 
 std::string TKtTextWriter::FormatField(int32_t I) const {
   std::string S;
-  if (I >= 0 && I < FFields.Count()) {
-    S = FFields.Get(I);
+  if (I >= 0 && I < FValues.Count()) {
+    S = FValues.Get(I);
   } else if (FSkipEmpty) {
     return S;
   }
@@ -127,19 +129,6 @@ void TKtTextWriter::WriteStr(std::string_view S) {
 
 namespace {
 
-// Copies S to P and tells whether any of its bytes is marked in Special. Records are a few short values:
-// one pass without a call or a branch per byte beats a scan followed by memcpy.
-bool CopyChecked(char*& P, std::string_view S, const bool (&Special)[256]) noexcept {
-  bool Hit = false;
-  char* Out = P;
-  for (char C : S) {
-    *Out++ = C;
-    Hit |= Special[static_cast<uint8_t>(C)];
-  }
-  P = Out;
-  return Hit;
-}
-
 // The delimiter and the line break, a byte or two as a rule: not worth a call to memcpy.
 void Copy(char*& P, std::string_view S) noexcept {
   if (S.size() <= 2) {
@@ -150,40 +139,80 @@ void Copy(char*& P, std::string_view S) noexcept {
   P += S.size();
 }
 
+// Copies N bytes in blocks of TRecordValues::kSlack: up to that many bytes past From + N are read and past
+// To + N written (with garbage). A value of a record is a block or two, which this copies without a call
+// or a loop of varying length.
+void CopyBlocks(char*& P, const char* From, size_t N) noexcept {
+  constexpr size_t kBlock = TRecordValues::kSlack;
+  char* To = P;
+  P += N;
+  for (;;) {
+    char Block[kBlock];
+    std::memcpy(Block, From, kBlock);
+    std::memcpy(To, Block, kBlock);
+    if (N <= kBlock) return;
+    N -= kBlock;
+    From += kBlock;
+    To += kBlock;
+  }
+}
+
 }  // namespace
 
 bool TKtTextWriter::WritePlainRecord() {
   // The record the general path below would build, put together in the stream's storage. Only committed
-  // when every value turns out to be plain; the bytes left behind otherwise lie beyond the data. Over
-  // existing data (after a seek back) they would not, so that is left to the general path.
+  // when every value is plain; the bytes left behind otherwise lie beyond the data. Over existing data
+  // (after a seek back) they would not, so that is left to the general path.
   if (FMemory->Position() < FMemory->Size()) return false;
-  const int32_t Count = FFields.Count();
-  const std::string* const Values = FFields.begin();
+  // The values' bytes are screened for special ones all at once: they lie together, as a rule with
+  // nothing between them. A hit, even in bytes a value set again left behind, or one the screen cannot
+  // tell from a special byte, only sends the record to the general path, which writes the same bytes.
+  static_assert(TRecordValues::kSlack >= TByteSet::kSlack);
+  if (FSpecial.Screen().MayHold(FValues.Bytes(), FValues.Used())) return false;
+  // Everything the copy loop needs is read into locals first: the bytes it stores could alias any member.
+  const size_t Count = static_cast<size_t>(FValues.Count());
+  const TRecordValues::TSpan* const Spans = FValues.Spans();
+  const char* const Bytes = FValues.Bytes();
+  const std::string_view Delimiter = FDelimiter;
+  const bool SkipEmpty = FSkipEmpty;
   const bool Separated = FMemory->Position() != 0;
   size_t Size = Separated ? FLineBreak.size() : 0;
-  for (int32_t I = 0; I < Count; ++I) {
-    if (FSkipEmpty && Values[I].empty()) continue;
-    Size += Values[I].size();
-    if (I != Count - 1) Size += FDelimiter.size();
+  bool AnyEmpty = false;
+  for (size_t I = 0; I < Count; ++I) {
+    const size_t Length = Spans[I].Length;
+    AnyEmpty |= Length == 0;
+    if (SkipEmpty && Length == 0) continue;
+    Size += Length;
+    if (I != Count - 1) Size += Delimiter.size();
   }
-  if (Size > static_cast<size_t>(INT32_MAX)) return false;
-  bool Special = false;
-  if (Size != 0) {
-    char* P = FMemory->Room(static_cast<int64_t>(Size));
-    if (P == nullptr) return false;  // a position the stream cannot write at: the general path reports it
-    if (Separated) Copy(P, FLineBreak);
-    for (int32_t I = 0; I < Count; ++I) {
-      if (FSkipEmpty && Values[I].empty()) continue;
-      Special |= CopyChecked(P, Values[I], FSpecialByte);
-      if (I != Count - 1) Copy(P, FDelimiter);
+  if (AnyEnclosedBySubclass(AnyEmpty)) return false;
+  if (Size == 0) return true;
+  if (Size > static_cast<size_t>(INT32_MAX) - TRecordValues::kSlack) return false;
+  // Values are copied in whole blocks: the room reaches a block past the record, and the values' buffer
+  // is readable as far.
+  char* P = FMemory->Room(static_cast<int64_t>(Size + TRecordValues::kSlack));
+  if (P == nullptr) return false;  // a position the stream cannot write at: the general path reports it
+  if (Separated) Copy(P, FLineBreak);
+  for (size_t I = 0; I < Count; ++I) {
+    const size_t Length = Spans[I].Length;
+    if (Length != 0) {
+      CopyBlocks(P, Bytes + Spans[I].Start, Length);
+    } else if (SkipEmpty) {
+      continue;
     }
+    if (I != Count - 1) Copy(P, Delimiter);
   }
-  if (Special) return false;
-  for (int32_t I = 0; I < Count; ++I) {
-    if (SubclassEncloses(Values[I])) return false;
-  }
-  if (Size != 0) FMemory->Commit(static_cast<int64_t>(Size));
+  FMemory->Commit(static_cast<int64_t>(Size));
   return true;
+}
+
+bool TKtTextWriter::AnyEnclosedBySubclass(bool AnyEmpty) const {
+  if (!FCustomEnclosing || !(FAskAnyValue || (AnyEmpty && FAskEmpty))) return false;
+  const int32_t Count = FValues.Count();
+  for (int32_t I = 0; I < Count; ++I) {
+    if (SubclassEncloses(FValues.View(static_cast<size_t>(I)))) return true;
+  }
+  return false;
 }
 
 void TKtTextWriter::WriteRecord() {
@@ -191,9 +220,9 @@ void TKtTextWriter::WriteRecord() {
   if (FMemory != nullptr && FFixedWidth == 0 && WritePlainRecord()) return;
   FRecord.clear();
   if (FStream->GetPosition() != 0) Append(FLineBreak);
-  const int32_t Count = FFields.Count();
+  const int32_t Count = FValues.Count();
   for (int32_t I = 0; I < Count; ++I) {
-    const std::string& Value = FFields.Get(I);
+    const std::string_view Value = FValues.View(static_cast<size_t>(I));
     if (FFixedWidth == 0 && IsPlain(Value)) {
       if (!FSkipEmpty || !Value.empty()) {
         Append(Value);

@@ -18,7 +18,8 @@
 #include <string_view>
 
 #include "rtl/Persistent.h"
-#include "rtl/StringList.h"
+#include "textformat/ByteSet.h"
+#include "textformat/RecordValues.h"
 
 namespace halvern {
 
@@ -62,14 +63,14 @@ class TKtTextWriter : public TPersistent {
   TStream* Stream() const noexcept { return FStream; }
   void SetStream(TStream* Stream) noexcept;
 
-  const TStringList& Fields() const noexcept { return FFields; }
-  void Clear() noexcept { FFields.Clear(); }
-  void SetFieldCount(int32_t Count) { FFields.SetCount(Count); }
+  int32_t FieldCount() const noexcept { return FValues.Count(); }
+  // Value I of the record, valid until the record changes; outside [0, FieldCount) raises
+  // EStringListError.
+  std::string_view Field(int32_t I) const { return FValues.Get(I); }
+  void Clear() noexcept { FValues.Clear(); }
+  void SetFieldCount(int32_t Count) { FValues.SetCount(Count); }
   // Grows the record to Index + 1 values when needed; a negative index raises EStringListError.
-  void SetField(int32_t Index, std::string_view Value) {
-    if (Index >= FFields.Count()) SetFieldCount(Index + 1);
-    FFields.Put(Index, Value);
-  }
+  void SetField(int32_t Index, std::string_view Value) { FValues.Set(Index, Value); }
   // Writes the current values as one record; they stay in place. Without a stream raises EWriteError.
   void WriteRecord();
 
@@ -82,12 +83,11 @@ class TKtTextWriter : public TPersistent {
   // Whether a value that needs enclosing can go between the brackets; when not, it is quoted instead.
   virtual bool CanBracket(std::string_view) const { return true; }
   // A subclass whose NeedsEnclosing looks at more than the settings' bytes makes the plain-value
-  // shortcut of WriteRecord ask PlainNeedsEnclosing as well.
-  void SetCustomEnclosing() noexcept { SetCustomEnclosing({}, true, true); }
+  // shortcut of WriteRecord ask PlainNeedsEnclosing as well, for every value.
+  void SetCustomEnclosing() noexcept;
   // The same, for a subclass whose PlainNeedsEnclosing can only answer true for an empty value (when
-  // Empty), a value ending in a byte of LastBytes, or (when AnyByte) any other value: the others are not
-  // asked.
-  void SetCustomEnclosing(std::string_view LastBytes, bool Empty, bool AnyByte = false) noexcept;
+  // Empty) or a value holding a byte of Bytes: only those are asked, the others are written as they are.
+  void SetCustomEnclosing(std::string_view Bytes, bool Empty);
   // NeedsEnclosing for a value that holds no byte of the settings (so the settings' own rules cannot
   // apply to it); a subclass may answer it more cheaply than NeedsEnclosing does.
   virtual bool PlainNeedsEnclosing(std::string_view S) const { return NeedsEnclosing(S); }
@@ -96,22 +96,25 @@ class TKtTextWriter : public TPersistent {
   void SettingsChanged();
   // True when no byte of S could make it need quoting or enclosing: it is written as it is.
   bool IsPlain(std::string_view S) const;
-  // True when S, holding no byte of the settings, must be enclosed all the same because the subclass says
-  // so.
+  // True when S, holding no special byte, must be enclosed all the same because the subclass says so.
   bool SubclassEncloses(std::string_view S) const {
     // Without any of the settings' bytes their own rules leave S as it is; a subclass may still want it
-    // enclosed, and FormatField would then change it.
+    // enclosed, and FormatField would then change it. A value holding one of the bytes the subclass named
+    // is not plain, so only the empty value and, for a subclass that wants every value asked, the others
+    // remain to be asked.
     if (!FCustomEnclosing) return false;
-    const bool Ask = FAskAnyByte || (S.empty() ? FAskEmpty : FAskLast[static_cast<uint8_t>(S.back())]);
-    return Ask && PlainNeedsEnclosing(S);
+    return (FAskAnyValue || (S.empty() && FAskEmpty)) && PlainNeedsEnclosing(S);
   }
   // Writes the record into the memory stream's storage when every value is plain; false (nothing
   // written) otherwise.
   bool WritePlainRecord();
+  // True when the subclass wants a value of the record enclosed (see SubclassEncloses); AnyEmpty tells
+  // whether the record holds an empty value.
+  bool AnyEnclosedBySubclass(bool AnyEmpty) const;
   void WriteStr(std::string_view S);
   void Append(std::string_view S) { FRecord.append(S.data(), S.size()); }
 
-  TStringList FFields;
+  TRecordValues FValues;
   TStream* FStream = nullptr;
   std::string FLineBreak;
   std::string FDelimiter;
@@ -123,11 +126,13 @@ class TKtTextWriter : public TPersistent {
 
   TMemoryStream* FMemory = nullptr;  // FStream, when it is a plain memory stream
   bool FCustomEnclosing = false;
-  bool FAskEmpty = false;       // with FCustomEnclosing: an empty plain value is asked about
-  bool FAskAnyByte = false;     // with FCustomEnclosing: every plain value is asked about
-  bool FAskLast[256] = {};      // with FCustomEnclosing: a plain value ending in one of these is asked about
-  bool FSpecialByte[256] = {};  // first bytes of every setting that can make a value special, and space
-  std::string FRecord;          // the record being written, handed to the stream in one write
+  bool FAskEmpty = false;     // with FCustomEnclosing: an empty plain value is asked about
+  bool FAskAnyValue = false;  // with FCustomEnclosing: every plain value is asked about
+  std::string FAskBytes;      // with FCustomEnclosing: a value holding one of these is not plain
+  // The bytes that make a value not plain: the first byte of every setting that can make a value special,
+  // space, and FAskBytes.
+  TByteSet FSpecial;
+  std::string FRecord;  // the record being written, handed to the stream in one write
 };
 
 }  // namespace halvern

@@ -60,13 +60,13 @@ TEST(WriterDefaults, AttachedToAStreamWithDataStartsWithALineBreak) {
 TEST(WriterFields, SetFieldGrowsAndSetFieldCountCuts) {
   TKtTextWriter W;
   W.SetField(5, "x");
-  EXPECT_EQ(W.Fields().Count(), 6);
+  EXPECT_EQ(W.FieldCount(), 6);
   TMemoryStream S;
   W.SetStream(&S);
   W.WriteRecord();
   EXPECT_EQ(S.ToString(), ",,,,,x");
   W.SetFieldCount(2);
-  EXPECT_EQ(W.Fields().Count(), 2);
+  EXPECT_EQ(W.FieldCount(), 2);
   EXPECT_THROW(W.SetField(-1, "x"), EStringListError);
 }
 
@@ -154,8 +154,20 @@ std::string WriteInto(TKtTextWriter& W, TMemoryStream& S, const std::string& Bef
 // settings and values, and wherever the stream stands.
 TEST(WriterStreams, InPlaceRecordsMatchTheGeneralPath) {
   const std::vector<std::vector<std::string>> Records = {
-      {"plain", "", "x"}, {""},      {},           {"a|b", "c"},     {"q\"q", "sp ace", "\r"},
-      {"", ""},           {"end\n"}, {"{x}", "y"}, {"", "last", ""}, {"\xB1\xE0\xBA\xC5", "1"}};
+      {"plain", "", "x"},
+      {""},
+      {},
+      {"a|b", "c"},
+      {"q\"q", "sp ace", "\r"},
+      {"", ""},
+      {"end\n"},
+      {"{x}", "y"},
+      {"", "last", ""},
+      {"\xB1\xE0\xBA\xC5", "1"},
+      // Values of a block and more, special bytes beyond the first block, punctuation below the digits.
+      {"0123456789abcdef", "0123456789abcdefg", "0123456789abcdef0123456789abcdef!"},
+      {"0123456789abcdefghij|klmn", "0123456789abcdef0123456789abcdef\"", "tail past two blocks:"},
+      {"!#$%&'()*+-./", "tab\there", "\x7F\xFF"}};
   for (int Setting = 0; Setting < 5; ++Setting) {
     for (const int64_t Start : {0, 3, 8, 20}) {
       auto Configure = [Setting](TKtTextWriter& W) {
@@ -178,6 +190,30 @@ TEST(WriterStreams, InPlaceRecordsMatchTheGeneralPath) {
                 WriteInto(General, Through, "0123456789", Start, Records))
           << "setting " << Setting << ", start " << Start;
     }
+  }
+}
+
+// A host may set a value more than once before posting the record: the record holds the last of each.
+TEST(WriterStreams, ValuesSetAgainBeforeTheRecordIsWritten) {
+  for (const bool InPlace : {true, false}) {
+    TKtTextWriter W;
+    W.SetDelimiter("|");
+    TMemoryStream Memory;
+    TOtherStream Other;
+    TMemoryStream& S = InPlace ? Memory : static_cast<TMemoryStream&>(Other);
+    W.SetStream(&S);
+    W.SetField(0, "first");
+    W.SetField(1, "a|b");
+    W.SetField(0, "1");
+    W.SetField(1, "plain again");
+    W.SetField(1, "plain");
+    W.WriteRecord();
+    W.Clear();
+    W.SetField(1, std::string(40, 'x'));
+    W.SetField(0, W.Field(1).substr(30));
+    W.WriteRecord();
+    EXPECT_EQ(S.ToString(), "1|plain\r\nxxxxxxxxxx|" + std::string(40, 'x'))
+        << (InPlace ? "in place" : "general");
   }
 }
 

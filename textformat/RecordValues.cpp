@@ -1,0 +1,59 @@
+#include "textformat/RecordValues.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <new>
+#include <string>
+
+#include "rtl/Exceptions.h"
+
+namespace halvern {
+
+void TRecordValues::IndexError(int32_t Index) {
+  char Text[64];
+  std::snprintf(Text, sizeof Text, SListIndexError, static_cast<int>(Index));
+  throw EStringListError(Text);
+}
+
+void TRecordValues::SetCountSlow(int32_t N) {
+  const size_t Target = N > 0 ? static_cast<size_t>(N) : 0;
+  if (Target > FSpans.size()) FSpans.resize(Target);
+  for (size_t I = FCount; I < Target; ++I) FSpans[I] = TSpan{};
+  FCount = Target;
+}
+
+void TRecordValues::SetSlow(size_t Index, std::string_view Value) {
+  // The buffer is replaced below; a value taken from it is copied out first.
+  std::string Copy;
+  const auto Address = reinterpret_cast<uintptr_t>(Value.data());
+  const auto Begin = reinterpret_cast<uintptr_t>(FBytes.get());
+  if (FBytes && Address >= Begin && Address < Begin + FCapacity) {
+    Copy.assign(Value);
+    Value = Copy;
+  }
+  FSpans[Index] = TSpan{};
+  size_t Live = 0;
+  for (size_t I = 0; I < FCount; ++I) Live += FSpans[I].Length;
+  const size_t N = Value.size();
+  if (N > SIZE_MAX / 2 - kSlack - Live) throw std::bad_alloc();
+  // Twice what the record holds: a record whose values keep growing, or keep being set again, then costs
+  // amortised linear time. Zeroed, so that the slack read past a value holds defined bytes.
+  const size_t Capacity = std::max<size_t>(256, 2 * (Live + N + kSlack));
+  auto Bytes = std::make_unique<char[]>(Capacity);
+  size_t Used = 0;
+  for (size_t I = 0; I < FCount; ++I) {
+    TSpan& Span = FSpans[I];
+    if (Span.Length == 0) continue;
+    std::memcpy(Bytes.get() + Used, FBytes.get() + Span.Start, Span.Length);
+    Span.Start = Used;
+    Used += Span.Length;
+  }
+  std::memcpy(Bytes.get() + Used, Value.data(), N);
+  FSpans[Index] = TSpan{Used, N};
+  FBytes = std::move(Bytes);
+  FCapacity = Capacity;
+  FUsed = Used + N;
+}
+
+}  // namespace halvern

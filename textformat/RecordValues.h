@@ -1,0 +1,128 @@
+// TRecordValues: the values of the record a text writer is building, their bytes kept one after another
+// in a single buffer rather than in a string each.
+//
+// Setting a value copies its bytes behind those already held, or over its own old bytes when they are
+// the last ones, so building record after record allocates nothing once the buffer has warmed up, and a
+// record's values lie together for the writer to copy out. A value set again elsewhere leaves its old
+// bytes behind until the record is cleared or the buffer, when full, is compacted.
+//
+// Every value may be read in blocks of kSlack bytes: the buffer keeps that much readable space after its
+// last byte. Values are GBK bytes, held as given. A negative index raises EStringListError, as a list of
+// strings does. Not thread-safe.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace halvern {
+
+class TRecordValues {
+ public:
+  static constexpr size_t kSlack = 16;
+
+  // Where a value lies in the buffer.
+  struct TSpan {
+    size_t Start = 0;
+    size_t Length = 0;
+  };
+
+  int32_t Count() const noexcept { return static_cast<int32_t>(FCount); }
+  // Empties the record; the buffer stays for the next one.
+  void Clear() noexcept {
+    FCount = 0;
+    FUsed = 0;
+  }
+  // Makes the record exactly N values long (N < 0 as 0): drops values from the end, or appends empty ones.
+  void SetCount(int32_t N) {
+    if (N > 0 && static_cast<size_t>(N) <= FSpans.size()) {
+      // Set up once per record: the usual case must not cost a call.
+      for (size_t I = FCount; I < static_cast<size_t>(N); ++I) FSpans[I] = TSpan{};
+      FCount = static_cast<size_t>(N);
+    } else {
+      SetCountSlow(N);
+    }
+  }
+
+  // Stores Value (which may lie in this record) as value Index, growing the record to Index + 1 values
+  // when needed. Raises std::bad_alloc.
+  void Set(int32_t Index, std::string_view Value) {
+    if (Index < 0) IndexError(Index);
+    if (static_cast<size_t>(Index) >= FCount) SetCount(Index + 1);
+    TSpan& Span = FSpans[static_cast<size_t>(Index)];
+    const size_t N = Value.size();
+    // The value's own bytes, when they are the last ones, are written over instead of left behind.
+    const size_t At = Span.Length != 0 && Span.Start + Span.Length == FUsed ? Span.Start : FUsed;
+    if (FCapacity == 0 || N > FCapacity - kSlack - At) {
+      if (N == 0) {
+        Span = TSpan{};
+        return;
+      }
+      SetSlow(static_cast<size_t>(Index), Value);
+      return;
+    }
+    Move(FBytes.get() + At, Value.data(), N);
+    Span = TSpan{At, N};
+    FUsed = At + N;
+  }
+
+  // Value Index, valid until the record changes; an index outside [0, Count) raises EStringListError.
+  std::string_view Get(int32_t Index) const {
+    if (Index < 0 || static_cast<size_t>(Index) >= FCount) IndexError(Index);
+    return View(static_cast<size_t>(Index));
+  }
+  // The same without the check, for an index known to be inside. A value that is not empty is followed
+  // by at least kSlack readable bytes.
+  const char* Data(size_t Index) const noexcept { return FBytes.get() + FSpans[Index].Start; }
+  size_t Length(size_t Index) const noexcept { return FSpans[Index].Length; }
+  std::string_view View(size_t Index) const noexcept { return {Data(Index), Length(Index)}; }
+  // The record's Count() spans, and the buffer they lie in, for a loop over a whole record.
+  const TSpan* Spans() const noexcept { return FSpans.data(); }
+  const char* Bytes() const noexcept { return FBytes.get(); }
+  // The bytes of the buffer in use: every value lies within them, with what values set again left
+  // behind. They too are followed by kSlack readable bytes.
+  size_t Used() const noexcept { return FUsed; }
+
+ private:
+  // memmove (From may overlap To), without a call for the few bytes a value holds as a rule. Every byte
+  // is loaded before any is stored.
+  static void Move(char* To, const char* From, size_t N) noexcept {
+    if (N >= 8) {
+      if (N > 16) {
+        std::memmove(To, From, N);
+        return;
+      }
+      uint64_t Head, Tail;
+      std::memcpy(&Head, From, 8);
+      std::memcpy(&Tail, From + N - 8, 8);
+      std::memcpy(To, &Head, 8);
+      std::memcpy(To + N - 8, &Tail, 8);
+    } else if (N >= 4) {
+      uint32_t Head, Tail;
+      std::memcpy(&Head, From, 4);
+      std::memcpy(&Tail, From + N - 4, 4);
+      std::memcpy(To, &Head, 4);
+      std::memcpy(To + N - 4, &Tail, 4);
+    } else if (N != 0) {
+      const char First = From[0], Middle = From[N / 2], Last = From[N - 1];
+      To[0] = First;
+      To[N / 2] = Middle;
+      To[N - 1] = Last;
+    }
+  }
+  [[noreturn]] static void IndexError(int32_t Index);
+  void SetCountSlow(int32_t N);
+  // Set when the value does not fit behind the others: compacts the buffer or grows it.
+  void SetSlow(size_t Index, std::string_view Value);
+
+  std::vector<TSpan> FSpans;  // the first FCount are the record; the rest wait for reuse
+  size_t FCount = 0;
+  std::unique_ptr<char[]> FBytes;
+  size_t FUsed = 0;      // bytes in use, the values' and those left behind by values set again
+  size_t FCapacity = 0;  // bytes allocated: FUsed + kSlack at least once anything is allocated
+};
+
+}  // namespace halvern
