@@ -1,6 +1,7 @@
 #include "textformat/ByteSet.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace halvern {
 
@@ -10,6 +11,12 @@ void TByteSet::Clear() noexcept {
   FExactCount = 0;
   FRangeEnd = 0;
   FVector = true;
+  UpdateRows();
+}
+
+void TByteSet::UpdateRows() noexcept {
+  std::memset(FRows[0], FRangeEnd, kSlack);
+  for (int I = 0; I < kExactBytes; ++I) std::memset(FRows[I + 1], FExact[I], kSlack);
 }
 
 void TByteSet::Add(uint8_t C) noexcept {
@@ -17,6 +24,7 @@ void TByteSet::Add(uint8_t C) noexcept {
   FTable[C] = true;
   if (C < kRangeEnd) {
     FRangeEnd = std::max<uint8_t>(FRangeEnd, static_cast<uint8_t>(C + 1));
+    UpdateRows();
     return;
   }
   if (FExactCount < kExactBytes) {
@@ -25,6 +33,7 @@ void TByteSet::Add(uint8_t C) noexcept {
   }
   ++FExactCount;
   FVector = FExactCount <= kExactBytes;
+  UpdateRows();
 }
 
 }  // namespace halvern

@@ -47,6 +47,8 @@ class TByteSet {
   inline TScreen Screen() const noexcept;
 
  private:
+  void UpdateRows() noexcept;
+
   bool FTable[256];
   bool FVector = false;   // at most kExactBytes bytes from kRangeEnd up: the vector screen answers
   int FExactCount = 0;    // bytes from kRangeEnd up
@@ -54,6 +56,8 @@ class TByteSet {
   // The bytes from kRangeEnd up; unused slots repeat the first, or hold 0 (below the range, where a
   // screen may err) when there is none, so that every slot can be compared without counting.
   uint8_t FExact[kExactBytes] = {};
+  // FRangeEnd and FExact, each repeated across a block, as the screen compares them.
+  uint8_t FRows[1 + kExactBytes][kSlack] = {};
 };
 
 class TByteSet::TScreen {
@@ -61,8 +65,8 @@ class TByteSet::TScreen {
   explicit TScreen(const TByteSet& Set) noexcept : FTable(Set.FTable) {
 #if HALVERN_BYTESET_SSE2
     FVector = Set.FVector;
-    FRangeEnd = _mm_set1_epi8(static_cast<char>(Set.FRangeEnd));
-    for (int I = 0; I < kExactBytes; ++I) FExact[I] = _mm_set1_epi8(static_cast<char>(Set.FExact[I]));
+    FRangeEnd = Load(Set.FRows[0]);
+    for (int I = 0; I < kExactBytes; ++I) FExact[I] = Load(Set.FRows[I + 1]);
 #endif
   }
 
@@ -86,10 +90,14 @@ class TByteSet::TScreen {
 
  private:
 #if HALVERN_BYTESET_SSE2
+  static __m128i Load(const void* From) noexcept {
+    return _mm_loadu_si128(static_cast<const __m128i*>(From));
+  }
+
   // A bit for each byte of the block that may be in the set.
   unsigned Block(const char* From) const noexcept {
     static_assert(kExactBytes == 2);
-    const __m128i B = _mm_loadu_si128(reinterpret_cast<const __m128i*>(From));
+    const __m128i B = Load(From);
     // Saturating FRangeEnd - B is zero exactly where B lies at or above the range.
     const __m128i AboveRange = _mm_cmpeq_epi8(_mm_subs_epu8(FRangeEnd, B), _mm_setzero_si128());
     const __m128i Exact = _mm_or_si128(_mm_cmpeq_epi8(B, FExact[0]), _mm_cmpeq_epi8(B, FExact[1]));

@@ -23,7 +23,17 @@ void TRecordValues::SetCountSlow(int32_t N) {
   FCount = Target;
 }
 
-void TRecordValues::SetSlow(size_t Index, std::string_view Value) {
+void TRecordValues::SetSlow(int32_t Index, std::string_view Value) {
+  if (Index < 0) IndexError(Index);
+  if (static_cast<size_t>(Index) >= FCount) {
+    SetCount(Index + 1);
+    Set(Index, Value);  // now a value of the record
+    return;
+  }
+  Reallocate(static_cast<size_t>(Index), Value);
+}
+
+void TRecordValues::Reallocate(size_t Index, std::string_view Value) {
   // The buffer is replaced below; a value taken from it is copied out first.
   std::string Copy;
   const auto Address = reinterpret_cast<uintptr_t>(Value.data());
@@ -53,6 +63,7 @@ void TRecordValues::SetSlow(size_t Index, std::string_view Value) {
   FSpans[Index] = TSpan{Used, N};
   FBytes = std::move(Bytes);
   FCapacity = Capacity;
+  FLimit = Capacity - kSlack;
   FUsed = Used + N;
 }
 

@@ -50,23 +50,21 @@ class TRecordValues {
   // Stores Value (which may lie in this record) as value Index, growing the record to Index + 1 values
   // when needed. Raises std::bad_alloc.
   void Set(int32_t Index, std::string_view Value) {
-    if (Index < 0) IndexError(Index);
-    if (static_cast<size_t>(Index) >= FCount) SetCount(Index + 1);
-    TSpan& Span = FSpans[static_cast<size_t>(Index)];
-    const size_t N = Value.size();
-    // The value's own bytes, when they are the last ones, are written over instead of left behind.
-    const size_t At = Span.Length != 0 && Span.Start + Span.Length == FUsed ? Span.Start : FUsed;
-    if (FCapacity == 0 || N > FCapacity - kSlack - At) {
-      if (N == 0) {
-        Span = TSpan{};
+    // A value of the record that fits behind the others: the case for every value of an export, kept to
+    // a few instructions. A negative index fails the first test as a large one.
+    if (static_cast<size_t>(static_cast<uint32_t>(Index)) < FCount) {
+      TSpan& Span = FSpans[static_cast<size_t>(Index)];
+      const size_t N = Value.size();
+      // The value's own bytes, when they are the last ones, are written over instead of left behind.
+      const size_t At = Span.Length != 0 && Span.Start + Span.Length == FUsed ? Span.Start : FUsed;
+      if (N <= FLimit - At) {
+        Move(FBytes.get() + At, Value.data(), N);
+        Span = TSpan{At, N};
+        FUsed = At + N;
         return;
       }
-      SetSlow(static_cast<size_t>(Index), Value);
-      return;
     }
-    Move(FBytes.get() + At, Value.data(), N);
-    Span = TSpan{At, N};
-    FUsed = At + N;
+    SetSlow(Index, Value);
   }
 
   // Value Index, valid until the record changes; an index outside [0, Count) raises EStringListError.
@@ -115,14 +113,17 @@ class TRecordValues {
   }
   [[noreturn]] static void IndexError(int32_t Index);
   void SetCountSlow(int32_t N);
-  // Set when the value does not fit behind the others: compacts the buffer or grows it.
-  void SetSlow(size_t Index, std::string_view Value);
+  // Set for a negative index or one past the record, or a value that does not fit behind the others.
+  [[gnu::noinline]] void SetSlow(int32_t Index, std::string_view Value);
+  // Makes room for Value by compacting the buffer or growing it, and stores it as value Index.
+  void Reallocate(size_t Index, std::string_view Value);
 
   std::vector<TSpan> FSpans;  // the first FCount are the record; the rest wait for reuse
   size_t FCount = 0;
   std::unique_ptr<char[]> FBytes;
   size_t FUsed = 0;      // bytes in use, the values' and those left behind by values set again
-  size_t FCapacity = 0;  // bytes allocated: FUsed + kSlack at least once anything is allocated
+  size_t FCapacity = 0;  // bytes allocated
+  size_t FLimit = 0;     // FCapacity - kSlack once anything is allocated, else 0; FUsed <= FLimit
 };
 
 }  // namespace halvern
