@@ -72,7 +72,12 @@ class TKtTextWriter : public TPersistent {
   // Grows the record to Index + 1 values when needed; a negative index raises EStringListError.
   void SetField(int32_t Index, std::string_view Value) { FValues.Set(Index, Value); }
   // Writes the current values as one record; they stay in place. Without a stream raises EWriteError.
-  void WriteRecord();
+  void WriteRecord() {
+    // A record of plain values on a memory stream, an export's every record as a rule, is put together
+    // in place; FMemory is set only with a stream.
+    if (FMemory != nullptr && FFixedWidth == 0 && WritePlainRecord()) return;
+    WriteFormattedRecord();
+  }
 
   // The text of value I as written.
   std::string FormatField(int32_t I) const;
@@ -108,6 +113,8 @@ class TKtTextWriter : public TPersistent {
   // Writes the record into the memory stream's storage when every value is plain; false (nothing
   // written) otherwise.
   bool WritePlainRecord();
+  // WriteRecord for any record on any stream.
+  void WriteFormattedRecord();
   // True when the subclass wants a value of the record enclosed (see SubclassEncloses); AnyEmpty tells
   // whether the record holds an empty value.
   bool AnyEnclosedBySubclass(bool AnyEmpty) const;
