@@ -42,9 +42,10 @@ void TRecordValues::Reallocate(size_t Index, std::string_view Value) {
     Copy.assign(Value);
     Value = Copy;
   }
-  FSpans[Index] = TSpan{};
+  // Nothing changes until the new buffer is in hand, so that running out of memory leaves the record
+  // as it was.
   size_t Live = 0;
-  for (size_t I = 0; I < FCount; ++I) Live += FSpans[I].Length;
+  for (size_t I = 0; I < FCount; ++I) Live += I == Index ? 0 : FSpans[I].Length;
   const size_t N = Value.size();
   if (N > SIZE_MAX / 2 - kSlack - Live) throw std::bad_alloc();
   // Twice what the record holds: a record whose values keep growing, or keep being set again, then costs
@@ -54,7 +55,10 @@ void TRecordValues::Reallocate(size_t Index, std::string_view Value) {
   size_t Used = 0;
   for (size_t I = 0; I < FCount; ++I) {
     TSpan& Span = FSpans[I];
-    if (Span.Length == 0) continue;
+    if (Span.Length == 0 || I == Index) {
+      Span = TSpan{};  // an empty value's start must not point past the new buffer
+      continue;
+    }
     std::memcpy(Bytes.get() + Used, FBytes.get() + Span.Start, Span.Length);
     Span.Start = Used;
     Used += Span.Length;
