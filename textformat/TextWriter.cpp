@@ -176,41 +176,39 @@ bool TKtTextWriter::WritePlainRecord() {
   const std::string_view Delimiter = FDelimiter;
   const bool SkipEmpty = FSkipEmpty;
   const bool Separated = FMemory->Position() != 0;
-  size_t Size = Separated ? FLineBreak.size() : 0;
-  bool AnyEmpty = false;
-  for (size_t I = 0; I < Count; ++I) {
-    const size_t Length = Spans[I].Length;
-    AnyEmpty |= Length == 0;
-    if (SkipEmpty && Length == 0) continue;
-    Size += Length;
-    if (I != Count - 1) Size += Delimiter.size();
-  }
-  if (AnyEnclosedBySubclass(AnyEmpty)) return false;
-  if (Size == 0) return true;
-  if (Size > static_cast<size_t>(INT32_MAX) - TRecordValues::kSlack) return false;
+  // Room for the most the record can take, every byte in use with a delimiter after each value, so that
+  // it is built in one pass; only what it does take is committed.
+  constexpr size_t kLimit = static_cast<size_t>(INT32_MAX) - TRecordValues::kSlack;
+  if (Delimiter.size() != 0 && Count > kLimit / Delimiter.size()) return false;
+  const size_t Bound = FValues.Used() + Count * Delimiter.size() + (Separated ? FLineBreak.size() : 0);
+  if (Bound > kLimit || Bound < FValues.Used()) return false;
   // Values are copied in whole blocks: the room reaches a block past the record, and the values' buffer
   // is readable as far.
-  char* P = FMemory->Room(static_cast<int64_t>(Size + TRecordValues::kSlack));
-  if (P == nullptr) return false;  // a position the stream cannot write at: the general path reports it
+  char* const Start = FMemory->Room(static_cast<int64_t>(Bound + TRecordValues::kSlack));
+  if (Start == nullptr) return false;  // a position the stream cannot write at: the general path reports it
   // The image grows into memory not yet in the cache: ask for the lines a few records ahead now, so that
   // later records do not wait for them.
-  __builtin_prefetch(P + 512, 1);
+  __builtin_prefetch(Start + 512, 1);
+  char* P = Start;
   if (Separated) Copy(P, FLineBreak);
+  bool AnyEmpty = false;
   for (size_t I = 0; I < Count; ++I) {
     const size_t Length = Spans[I].Length;
     if (Length != 0) {
       CopyBlocks(P, Bytes + Spans[I].Start, Length);
-    } else if (SkipEmpty) {
-      continue;
+    } else {
+      AnyEmpty = true;
+      if (SkipEmpty) continue;
     }
     if (I != Count - 1) Copy(P, Delimiter);
   }
-  FMemory->Commit(static_cast<int64_t>(Size));
+  if (AnyEnclosedBySubclass(AnyEmpty)) return false;
+  // An empty record changes nothing, not even the size of a stream positioned past its end.
+  if (P != Start) FMemory->Commit(P - Start);
   return true;
 }
 
-bool TKtTextWriter::AnyEnclosedBySubclass(bool AnyEmpty) const {
-  if (!FCustomEnclosing || !(FAskAnyValue || (AnyEmpty && FAskEmpty))) return false;
+bool TKtTextWriter::AskSubclass() const {
   const int32_t Count = FValues.Count();
   for (int32_t I = 0; I < Count; ++I) {
     if (SubclassEncloses(FValues.View(static_cast<size_t>(I)))) return true;

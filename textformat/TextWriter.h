@@ -116,8 +116,12 @@ class TKtTextWriter : public TPersistent {
   // WriteRecord for any record on any stream.
   void WriteFormattedRecord();
   // True when the subclass wants a value of the record enclosed (see SubclassEncloses); AnyEmpty tells
-  // whether the record holds an empty value.
-  bool AnyEnclosedBySubclass(bool AnyEmpty) const;
+  // whether the record holds an empty value. Asks only when there is something to ask about.
+  bool AnyEnclosedBySubclass(bool AnyEmpty) const {
+    return FCustomEnclosing && (FAskAnyValue || (AnyEmpty && FAskEmpty)) && AskSubclass();
+  }
+  // AnyEnclosedBySubclass, asking about every value.
+  bool AskSubclass() const;
   void WriteStr(std::string_view S);
   void Append(std::string_view S) { FRecord.append(S.data(), S.size()); }
 
