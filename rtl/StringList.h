@@ -68,11 +68,13 @@ class TStringList {
 
   friend bool operator==(const TStringList& A, const TStringList& B);
 
+  // Raises the list's index error for Index; other lists of values raise the same.
+  [[noreturn]] static void IndexError(int32_t Index);
+
  private:
   void CheckIndex(int32_t Index) const {
     if (Index < 0 || static_cast<size_t>(Index) >= FCount) IndexError(Index);
   }
-  [[noreturn]] static void IndexError(int32_t Index);
   // SetCount beyond the strings held so far, or to a negative count.
   void SetCountSlow(int32_t N);
 

@@ -7,33 +7,23 @@ namespace halvern {
 
 void TByteSet::Clear() noexcept {
   std::fill(std::begin(FTable), std::end(FTable), false);
-  std::fill(std::begin(FExact), std::end(FExact), uint8_t{0});
+  std::memset(FRows, 0, sizeof FRows);
   FExactCount = 0;
-  FRangeEnd = 0;
   FVector = true;
-  UpdateRows();
-}
-
-void TByteSet::UpdateRows() noexcept {
-  std::memset(FRows[0], FRangeEnd, kSlack);
-  for (int I = 0; I < kExactBytes; ++I) std::memset(FRows[I + 1], FExact[I], kSlack);
 }
 
 void TByteSet::Add(uint8_t C) noexcept {
   if (FTable[C]) return;
   FTable[C] = true;
   if (C < kRangeEnd) {
-    FRangeEnd = std::max<uint8_t>(FRangeEnd, static_cast<uint8_t>(C + 1));
-    UpdateRows();
+    // The range row holds one past the highest byte below kRangeEnd.
+    if (C >= FRows[0][0]) std::memset(FRows[0], C + 1, kSlack);
     return;
   }
-  if (FExactCount < kExactBytes) {
-    // C takes its slot and every unused one after it, until other bytes take theirs.
-    std::fill(std::begin(FExact) + FExactCount, std::end(FExact), C);
-  }
+  // C takes its row and every unused one after it, until other bytes take theirs.
+  for (int I = FExactCount; I < kExactBytes; ++I) std::memset(FRows[I + 1], C, kSlack);
   ++FExactCount;
   FVector = FExactCount <= kExactBytes;
-  UpdateRows();
 }
 
 }  // namespace halvern

@@ -47,16 +47,13 @@ class TByteSet {
   inline TScreen Screen() const noexcept;
 
  private:
-  void UpdateRows() noexcept;
-
   bool FTable[256];
-  bool FVector = false;   // at most kExactBytes bytes from kRangeEnd up: the vector screen answers
-  int FExactCount = 0;    // bytes from kRangeEnd up
-  uint8_t FRangeEnd = 0;  // one past the highest byte below kRangeEnd, 0 for none
-  // The bytes from kRangeEnd up; unused slots repeat the first, or hold 0 (below the range, where a
-  // screen may err) when there is none, so that every slot can be compared without counting.
-  uint8_t FExact[kExactBytes] = {};
-  // FRangeEnd and FExact, each repeated across a block, as the screen compares them.
+  bool FVector = false;  // at most kExactBytes bytes from kRangeEnd up: the vector screen answers
+  int FExactCount = 0;   // bytes from kRangeEnd up
+  // What the screen compares, each byte repeated across a block: first one past the highest set byte
+  // below kRangeEnd (0 for none), then the set bytes from kRangeEnd up. Unused rows repeat the first of
+  // those, or hold 0 (below the range, where a screen may err) when there is none, so that every row can
+  // be compared without counting.
   uint8_t FRows[1 + kExactBytes][kSlack] = {};
 };
 

@@ -2,19 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <new>
 #include <string>
 
-#include "rtl/Exceptions.h"
-
 namespace halvern {
-
-void TRecordValues::IndexError(int32_t Index) {
-  char Text[64];
-  std::snprintf(Text, sizeof Text, SListIndexError, static_cast<int>(Index));
-  throw EStringListError(Text);
-}
 
 void TRecordValues::SetCountSlow(int32_t N) {
   const size_t Target = N > 0 ? static_cast<size_t>(N) : 0;

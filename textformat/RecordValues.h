@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "rtl/StringList.h"
+
 namespace halvern {
 
 class TRecordValues {
@@ -111,7 +113,7 @@ class TRecordValues {
       To[N - 1] = Last;
     }
   }
-  [[noreturn]] static void IndexError(int32_t Index);
+  [[noreturn]] static void IndexError(int32_t Index) { TStringList::IndexError(Index); }
   void SetCountSlow(int32_t N);
   // Set for a negative index or one past the record, or a value that does not fit behind the others.
   [[gnu::noinline]] void SetSlow(int32_t Index, std::string_view Value);

@@ -139,9 +139,9 @@ void Copy(char*& P, std::string_view S) noexcept {
   P += S.size();
 }
 
-// Copies N bytes in blocks of TRecordValues::kSlack: up to that many bytes past From + N are read and past
-// To + N written (with garbage). A value of a record is a block or two, which this copies without a call
-// or a loop of varying length.
+// Copies N (> 0) bytes in blocks of TRecordValues::kSlack: up to that many bytes past From + N are read
+// and past To + N written (with garbage). A value of a record is a block or two, which this copies without a
+// call or a loop of varying length.
 void CopyBlocks(char*& P, const char* From, size_t N) noexcept {
   constexpr size_t kBlock = TRecordValues::kSlack;
   char* To = P;
