@@ -1,7 +1,12 @@
 #include "textformat/TextReader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/CodePage.h"
 #include "rtl/Stream.h"
@@ -27,6 +32,48 @@ bool StartsWith(std::string_view S, std::string_view P) noexcept {
 bool EndsWith(std::string_view S, std::string_view P) noexcept {
   return S.size() >= P.size() && S.substr(S.size() - P.size()) == P;
 }
+
+// The bytes a one-pass record looks at, found a block at a time: a bit for each of the block's bytes that
+// is one of the three, the block being copied on the way. Sixteen bytes at once with SSE2; nothing is read
+// at or past the end of the data, so the last block of the data may be short.
+class TPlainFinder {
+ public:
+  static constexpr size_t kBlock = 16;
+
+  TPlainFinder(const char (&Rows)[3][kBlock], const char (&Bytes)[3]) noexcept : FBytes(Bytes) {
+#if defined(__SSE2__)
+    for (int I = 0; I < 3; ++I) FRows[I] = _mm_load_si128(reinterpret_cast<const __m128i*>(Rows[I]));
+#else
+    (void)Rows;
+#endif
+  }
+
+  // The block of the N bytes left at P (N > 0), copied to To, which has room for a whole block.
+  unsigned Scan(const char* P, size_t N, char* To) const noexcept {
+#if defined(__SSE2__)
+    if (N >= kBlock) {
+      const __m128i B = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(To), B);
+      const __m128i Any = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(B, FRows[0]), _mm_cmpeq_epi8(B, FRows[1])),
+                                       _mm_cmpeq_epi8(B, FRows[2]));
+      return static_cast<unsigned>(_mm_movemask_epi8(Any));
+    }
+#endif
+    N = std::min(N, kBlock);
+    unsigned Mask = 0;
+    for (size_t I = 0; I < N; ++I) {
+      To[I] = P[I];
+      if (P[I] == FBytes[0] || P[I] == FBytes[1] || P[I] == FBytes[2]) Mask |= 1u << I;
+    }
+    return Mask;
+  }
+
+ private:
+  const char (&FBytes)[3];
+#if defined(__SSE2__)
+  __m128i FRows[3];
+#endif
+};
 
 }  // namespace
 
@@ -93,6 +140,19 @@ void TKtTextReader::PrepareScanners() {
   }
   std::fill(std::begin(FLineBreakBytes), std::end(FLineBreakBytes), false);
   for (char C : FLineBreak) FLineBreakBytes[static_cast<uint8_t>(C)] = true;
+
+  // One pass finds a record's line break and delimiters when a delimiter is one byte found as it is, a
+  // line break one or two bytes, and only a quote byte could change where either counts.
+  const bool Brackets = !FOpenBracket.empty() && !FCloseBracket.empty();
+  FPlainLines = !FBlankSeparated && !Brackets && FDelimiter.size() == 1 &&
+                (FLineBreak.size() == 1 || FLineBreak.size() == 2);
+  if (FPlainLines) {
+    FPlainBytes[0] = FDelimiter[0];
+    FPlainBytes[1] = FLineBreak[0];
+    FPlainBytes[2] = FQuote.empty() ? FDelimiter[0] : FQuote[0];
+    FPlainLines = FPlainBytes[1] != FPlainBytes[0] && FPlainBytes[2] != FPlainBytes[1];
+    for (int I = 0; I < 3; ++I) std::memset(FPlainRows[I], FPlainBytes[I], sizeof FPlainRows[I]);
+  }
 
   // The buffer must hold what one scanner decision looks at, or a long line break could never be seen.
   const size_t Needed = std::max<size_t>(DefaultBufSize, 2 * FLineScanner.Lookahead());
@@ -240,9 +300,117 @@ std::string_view TKtTextReader::ReadLine(bool& BreakFollows) {
   }
 }
 
+const TStringList& TKtTextReader::Fields() const {
+  if (FFieldsStale) {
+    FFields.Clear();
+    for (size_t I = 0; I < FFieldCount; ++I) FFields.AddEmpty().append(FViews[I]);
+    FFieldsStale = false;
+  }
+  return FFields;
+}
+
+void TKtTextReader::PublishFields() {
+  const auto Count = static_cast<size_t>(FFields.Count());
+  if (FViews.size() < Count) FViews.resize(Count);
+  for (size_t I = 0; I < Count; ++I) FViews[I] = FFields.Get(static_cast<int32_t>(I));
+  FFieldCount = Count;
+  FFieldsStale = false;
+}
+
+void TKtTextReader::FollowStorage() noexcept {
+  if (FMemory == nullptr || FView == FBuffer.get()) return;
+  const auto Size = static_cast<size_t>(std::max<int64_t>(FMemory->Size(), 0));
+  if (FView == FMemory->Data() && FBufEnd <= Size) return;
+  FView = FMemory->Data();
+  // A stream cut shorter takes the bytes beyond its end with it.
+  FBufEnd = std::min(FBufEnd, Size);
+  FBufPos = std::min(FBufPos, FBufEnd);
+  if (FView == nullptr) {
+    FView = FBuffer.get();
+    FBufPos = FBufEnd = 0;
+  }
+}
+
+std::string_view* TKtTextReader::GrowViews() {
+  FViews.resize(std::max<size_t>(8, 2 * FViews.size()));
+  return FViews.data();
+}
+
+char* TKtTextReader::GrowRecordCopy(size_t Need, size_t Count) {
+  constexpr size_t Block = TPlainFinder::kBlock;
+  const size_t Room = std::max({Need, 2 * FRecordRoom, size_t{256}}) / Block * Block + Block;
+  std::unique_ptr<char[]> Bigger(new char[Room]);
+  const char* const Old = FRecordCopy.get();
+  if (FRecordRoom != 0) std::memcpy(Bigger.get(), Old, FRecordRoom);
+  for (size_t I = 0; I < Count; ++I)
+    FViews[I] = std::string_view(Bigger.get() + (FViews[I].data() - Old), FViews[I].size());
+  FRecordCopy = std::move(Bigger);
+  FRecordRoom = Room;
+  return FRecordCopy.get();
+}
+
+bool TKtTextReader::ReadPlainRecord() {
+  constexpr size_t Block = TPlainFinder::kBlock;
+  if (FBufPos == FBufEnd) FillBuffer();
+  // Used up, the view has gone back to the reader's own buffer: the general path ends the data.
+  if (FView == FBuffer.get()) return false;
+  FFieldCount = 0;
+  const char* const Start = FView + FBufPos;
+  const size_t Left = FBufEnd - FBufPos;  // bytes to the end of the data
+  const TPlainFinder Finder(FPlainRows, FPlainBytes);
+  const char Delimiter = FPlainBytes[0];
+  const char Lead = FPlainBytes[1];
+  const bool TwoByteBreak = FLineBreak.size() == 2;
+  const char Second = TwoByteBreak ? FLineBreak[1] : 0;
+  // The fields are views into the reader's copy of the line, so that they outlast changes to the stream.
+  char* Copy = FRecordCopy.get();
+  std::string_view* Views = FViews.data();
+  size_t ViewRoom = FViews.size();
+  size_t Count = 0;
+  size_t FieldStart = 0;  // offsets into the line
+  size_t LineEnd = 0;
+  for (size_t Offset = 0;; Offset += Block) {
+    // No line break before the end of data: the general path knows what the last line's tail means.
+    if (Offset >= Left) return false;
+    if (Offset + Block > FRecordRoom) Copy = GrowRecordCopy(Offset + Block, Count);
+    unsigned Hits = Finder.Scan(Start + Offset, Left - Offset, Copy + Offset);
+    for (; Hits != 0; Hits &= Hits - 1) {
+      const size_t At = Offset + static_cast<size_t>(std::countr_zero(Hits));
+      if (Start[At] == Delimiter) {
+        if (Count == ViewRoom) {
+          Views = GrowViews();
+          ViewRoom = FViews.size();
+        }
+        Views[Count++] = std::string_view(Copy + FieldStart, At - FieldStart);
+        FieldStart = At + 1;
+        continue;
+      }
+      if (Start[At] != Lead) return false;  // a quote byte: quoting rules apply
+      if (!TwoByteBreak || (At + 1 < Left && Start[At + 1] == Second)) break;
+      // The line break's first byte alone is data.
+    }
+    if (Hits != 0) {
+      LineEnd = Offset + static_cast<size_t>(std::countr_zero(Hits));
+      break;
+    }
+  }
+  // A field after the last delimiter counts when it holds something, as in the general split.
+  if (FieldStart < LineEnd) {
+    if (Count == ViewRoom) Views = GrowViews();
+    Views[Count++] = std::string_view(Copy + FieldStart, LineEnd - FieldStart);
+  }
+  FFieldCount = Count;
+  FFieldsStale = true;
+  FBufPos += LineEnd + FLineBreak.size();
+  return true;
+}
+
 void TKtTextReader::ReadRecord() {
-  FFields.Clear();
   PrepareScanners();
+  FollowStorage();
+  if (FPlainLines && FMemory != nullptr && FColumnStops.empty() && !FTrimFields && ReadPlainRecord()) return;
+  FFields.Clear();
+  FFieldCount = 0;
   bool BreakFollows = false;
   const std::string_view Line = ReadLine(BreakFollows);
   if (!FColumnStops.empty()) {
@@ -257,6 +425,7 @@ void TKtTextReader::ReadRecord() {
   }
   // Only now: skipping may refill the buffer, which the line may point into.
   if (BreakFollows) SkipLineBreak();
+  PublishFields();
 }
 
 const char* TKtTextReader::SkipSeparator(const char* P, const char* End) const {

@@ -10,6 +10,11 @@
 // line scanner, not in the refill loop, so a quoted line break or a record of any length is read whole
 // however the stream delivers its bytes. The stream is not owned; the caller frees it and detaches it with
 // SetStream(nullptr). Not thread-safe.
+//
+// A record of a memory stream whose line holds no quote byte (the device file's records, as a rule) is
+// found and split in one pass over its bytes, and its fields are kept as views into one copy of the line;
+// the Fields list is filled from them only when it is asked for. Every other record takes the general
+// path, which gives the same fields.
 #pragma once
 
 #include <cstdint>
@@ -69,21 +74,21 @@ class TKtTextReader : public TPersistent {
   // True without a stream, or once the data is used up and the record just read has no fields.
   bool Eof() const {
     if (FStream == nullptr) return true;
-    if (!FFields.Empty() || FBufPos != FBufEnd) return false;
+    if (FFieldCount != 0 || FBufPos != FBufEnd) return false;
     return SourceExhausted();
   }
 
   // The field at Index, or "" at or beyond the field count; a negative index raises EStringListError.
-  std::string GetField(int32_t Index) const {
-    if (Index >= FFields.Count()) return std::string();
-    return FFields.Get(Index);
-  }
+  std::string GetField(int32_t Index) const { return std::string(FieldView(Index)); }
   // The same field without a copy: valid until the reader reads another record or is reset.
   std::string_view FieldView(int32_t Index) const {
-    if (Index >= FFields.Count()) return {};
-    return FFields.Get(Index);
+    if (static_cast<uint32_t>(Index) < FFieldCount) return FViews[static_cast<size_t>(Index)];
+    if (Index < 0) TStringList::IndexError(Index);
+    return {};
   }
-  const TStringList& Fields() const noexcept { return FFields; }
+  int32_t FieldCount() const noexcept { return static_cast<int32_t>(FFieldCount); }
+  // The current record's fields as a list (filled on the first call after a record split in one pass).
+  const TStringList& Fields() const;
 
  protected:
   // Given the text between the brackets of a bracketed field; returns the field's value. The plain
@@ -100,6 +105,18 @@ class TKtTextReader : public TPersistent {
   // The raw text of the next record; BreakFollows tells whether a line break ends it in the buffer.
   std::string_view ReadLine(bool& BreakFollows);
   void ReadRecord();
+  // The one-pass path: false, with nothing changed, when the next record is not a plain line of a
+  // memory stream followed by a line break; the general path then reads it.
+  bool ReadPlainRecord();
+  // Room for at least Need bytes of the one-pass record's copy, keeping its bytes and the first Count
+  // views into it; returns the copy. Raises std::bad_alloc.
+  char* GrowRecordCopy(size_t Need, size_t Count);
+  // More views; returns them. Raises std::bad_alloc.
+  std::string_view* GrowViews();
+  // The general path's fields, in FFields, become the current record's.
+  void PublishFields();
+  // The stream's storage moves when the stream grows: positions stay, the view follows.
+  void FollowStorage() noexcept;
   // Plain: the line holds no quote or bracket byte, so fields end at every delimiter.
   void SplitDelimited(std::string_view Line, bool Plain);
   void SplitFixed(std::string_view Line);
@@ -109,7 +126,9 @@ class TKtTextReader : public TPersistent {
   void AddFixedField(std::string_view Raw);
 
   std::vector<int32_t> FColumnStops;
-  TStringList FFields;
+  // The general path's fields; behind the current record's (FFieldsStale) after a one-pass record.
+  mutable TStringList FFields;
+  mutable bool FFieldsStale = false;
   TStream* FStream = nullptr;
   std::string FQuote;
   std::string FLineBreak;
@@ -131,6 +150,19 @@ class TKtTextReader : public TPersistent {
   TDelimScanner FLineScanner;   // finds the line break
   TDelimScanner FFieldScanner;  // finds the field delimiter within a line
   std::string FLine;            // a record assembled from more than one buffer load
+
+  // The current record's fields: views into FFields, or into FRecordCopy after a one-pass record.
+  std::vector<std::string_view> FViews;
+  size_t FFieldCount = 0;
+  // The line of a one-pass record, copied as it is scanned, in blocks: FRecordRoom is a multiple of one.
+  std::unique_ptr<char[]> FRecordCopy;
+  size_t FRecordRoom = 0;
+  // The one-pass path: its settings allow it, and the bytes it looks for (delimiter, first byte of the
+  // line break, first byte of the quote or the delimiter again), all distinct, each also repeated across
+  // a block.
+  bool FPlainLines = false;
+  char FPlainBytes[3] = {};
+  alignas(16) char FPlainRows[3][16] = {};
 };
 
 }  // namespace halvern

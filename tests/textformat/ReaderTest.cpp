@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -293,6 +294,77 @@ TEST(ReaderStreams, PlainMemoryStreamGrowingWhileRead) {
   EXPECT_EQ(InPlace, Trace(Chunked));
   EXPECT_EQ(InPlace[0], (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(InPlace.back(), (std::vector<std::string>{"eof"}));
+}
+
+// A memory stream's plain lines are found and split in one pass; any other line takes the general path.
+// Both must give the same records: random texts of the bytes either path looks at, read in place and
+// through a buffer, for each line break and with quoting on and off.
+TEST(ReaderInPlace, OnePassAgreesWithTheGeneralPath) {
+  static const char* const Pieces[] = {"a", "|", "|", "\r", "\n", "\r\n", "\"", "\xB5\xE3", "x7", ";"};
+  std::mt19937 Rng(7);
+  for (const char* Break : {"\r\n", "\n", "\r", "|\r"}) {
+    for (const char* Quote : {"\"", ""}) {
+      for (int Text = 0; Text < 300; ++Text) {
+        std::string Data;
+        // Lines of every length across the 16-byte blocks, some with many fields.
+        for (int N = static_cast<int>(Rng() % 90); N > 0; --N) Data += Pieces[Rng() % std::size(Pieces)];
+        TKtTextReader InPlace, Buffered;
+        for (TKtTextReader* R : {&InPlace, &Buffered}) {
+          R->SetDelimiter("|");
+          R->SetLineBreak(Break);
+          R->SetQuote(Quote);
+        }
+        ASSERT_EQ(ReadAll(InPlace, Data, kInPlace), ReadAll(Buffered, Data, 7))
+            << "line break " << testing::PrintToString(std::string(Break)) << ", quote " << Quote << ", text "
+            << testing::PrintToString(Data);
+      }
+    }
+  }
+}
+
+// Lines longer than any before and with more fields than any before grow the reader's copy of the line
+// while its fields point into it.
+TEST(ReaderInPlace, LongLinesAndManyFields) {
+  std::string Long(5000, 'q');
+  std::string Many;
+  std::vector<std::string> ManyFields;
+  for (int I = 0; I < 300; ++I) {
+    ManyFields.push_back(std::to_string(I * 7));
+    Many += (I ? "|" : "") + ManyFields.back();
+  }
+  for (int32_t Step : {kInPlace, 5}) {
+    EXPECT_EQ(ReadPipe("s|t\r\n" + Long + "|" + Long + "\r\n" + Many + "\r\nu\r\n", Step),
+              (Records{{"s", "t"}, {Long, Long}, ManyFields, {"u"}}))
+        << Step;
+  }
+}
+
+// The stream may grow, and its storage move, while the reader has bytes of it still to read: the reader
+// follows the storage (the stream's position, past the new bytes, says there is nothing more to read), and
+// the current record's fields stay as they were.
+TEST(ReaderInPlace, StreamStorageMovingUnderTheReader) {
+  TMemoryStream S;
+  S.WriteString("a|b\r\nc|d\r\ne");
+  TKtTextReader R;
+  R.SetDelimiter("|");
+  R.SetStream(&S);
+  const std::string_view First = R.FieldView(1);
+  S.WriteString(std::string(1 << 22, 'z'));  // far past what the stream held: its storage moves
+  EXPECT_EQ(First, "b");
+  EXPECT_EQ(R.Fields().ToVector(), (std::vector<std::string>{"a", "b"}));
+  R.Next();
+  EXPECT_EQ(R.Fields().ToVector(), (std::vector<std::string>{"c", "d"}));
+  R.Next();
+  EXPECT_EQ(R.FieldCount(), 1);
+  EXPECT_EQ(R.GetField(0), "e");
+  R.Next();
+  EXPECT_TRUE(R.Eof());
+  // Cut shorter than what the reader had in view: the bytes beyond the end are gone.
+  R.First();
+  S.SetSize(3);
+  R.Next();
+  EXPECT_TRUE(R.Eof());
+  R.SetStream(nullptr);
 }
 
 }  // namespace
