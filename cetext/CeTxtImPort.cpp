@@ -79,14 +79,6 @@ void TCeTxtImPort::CreateField() {
   FField = std::make_unique<TCeTxtReader>(static_cast<ITransNode*>(this));
 }
 
-TCeTxtReader& TCeTxtImPort::PointField(int32_t Index) {
-  if (!FField) CreateField();
-  FField->FReader = FReader.get();
-  FField->FIndex = Index;
-  FField->FPort = this;
-  return *FField;
-}
-
 bool HV_CALL TCeTxtImPort::ReadFieldText(int32_t Index, std::string_view* Text) {
   if (Text == nullptr || Index < 0 || Index >= GetFieldCount()) return false;
   // As the column's TextView, without going through it: this runs once per value of an import.

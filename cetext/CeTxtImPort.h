@@ -74,8 +74,15 @@ class TCeTxtImPort final : public TCeDirectionalPort<IDataReader> {
  private:
   // Drops the in-memory copy; the reader is left at its end.
   void DropCopy();
-  // Points the port's one column at Index (a valid column index) and returns it.
-  TCeTxtReader& PointField(int32_t Index);
+  // Points the port's one column at Index (a valid column index) and returns it. Inline: every value
+  // read of an import re-points it.
+  TCeTxtReader& PointField(int32_t Index) {
+    if (!FField) CreateField();
+    FField->FReader = FReader.get();
+    FField->FIndex = Index;
+    FField->FPort = this;
+    return *FField;
+  }
   void CreateField();
 
   std::unique_ptr<TKtTextReader> FReader;

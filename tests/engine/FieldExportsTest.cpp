@@ -1,5 +1,6 @@
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/EngineFixture.h"
 #include "transport/DateTime.h"
@@ -171,6 +172,23 @@ TEST_F(EngineTest, TextReadsUseTheTextOutRule) {
   EXPECT_EQ(ProcOf<HV_READ_BLOB_PROC>(1, ftBlob)(H, 0, 0, 0, &BlobSize), 0);
   EXPECT_EQ(BlobSize, -1);
   EXPECT_EQ(ProcOf<HV_READ_BLOB_PROC>(1, ftBlob)(H, 0, 0, 0, nullptr), 0);
+}
+
+// Short texts are copied without a call, in moves that overlap: every length must arrive whole, in a
+// buffer exactly that large, with nothing written past it.
+TEST_F(EngineTest, TextReadsCopyEveryLengthExactly) {
+  const uint32_t H = Register(1, {ftString});
+  auto ReadText = ProcOf<HV_READ_TEXT_PROC>(1, ftString);
+  std::string Text;
+  for (int Length = 0; Length <= 40; ++Length) {
+    Port->Reader(0).V.Str = Text;
+    std::vector<char> Buf(static_cast<size_t>(Length) + 1, '#');
+    int32_t Size = Length;
+    EXPECT_EQ(ReadText(H, 0, Buf.data(), &Size), -1);
+    EXPECT_EQ(std::string(Buf.data(), static_cast<size_t>(Length)), Text);
+    EXPECT_EQ(Buf.back(), '#') << Length;
+    Text += static_cast<char>('a' + Length % 26);
+  }
 }
 
 TEST_F(EngineTest, RecordReadsFillOrZeroTheHostsRecord) {
