@@ -1,6 +1,7 @@
 // Fuzzes the delimited text reader: every setting comes from the input, the rest is the text, read
-// through a stream that hands out a few bytes at a time. Checks that reading ends, that the result does
-// not depend on how the stream delivers its bytes, and the basic field invariants.
+// through a stream that hands out a few bytes at a time and in place from a plain memory stream. Checks
+// that reading ends, that the result does not depend on how the stream delivers its bytes (nor on the
+// path the in-place reading takes), and the basic field invariants.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -60,8 +61,12 @@ void Configure(TKtTextReader& R, TInput& In) {
   }
 }
 
+// Step 0: in place, from a plain memory stream.
 std::vector<std::vector<std::string>> ReadAll(TKtTextReader& R, const std::string& Text, int32_t Step) {
-  TChunkedStream S(Text, Step);
+  TChunkedStream Chunked(Text, Step);
+  TMemoryStream Plain;
+  Plain.WriteString(Text);
+  TStream& S = Step == 0 ? static_cast<TStream&>(Plain) : Chunked;
   R.SetStream(&S);
   std::vector<std::vector<std::string>> Records;
   while (!R.Eof()) {
@@ -86,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const std::string Text(reinterpret_cast<const char*>(In.P), In.N);
   const auto Whole = ReadAll(R, Text, 0x7FFFFFFF);
   if (ReadAll(R, Text, Step) != Whole) std::abort();
+  if (ReadAll(R, Text, 0) != Whole) std::abort();
   // Fields are pieces of their lines less quotes and separators, so they never hold more bytes than the
   // text (fixed columns with stops out of order may repeat bytes, so they are left out).
   if (R.ColumnStops().empty()) {

@@ -150,7 +150,8 @@ void TKtTextReader::PrepareScanners() {
     FPlainBytes[0] = FDelimiter[0];
     FPlainBytes[1] = FLineBreak[0];
     FPlainBytes[2] = FQuote.empty() ? FDelimiter[0] : FQuote[0];
-    FPlainLines = FPlainBytes[1] != FPlainBytes[0] && FPlainBytes[2] != FPlainBytes[1];
+    FPlainLines = FPlainBytes[1] != FPlainBytes[0] && FPlainBytes[2] != FPlainBytes[1] &&
+                  (FQuote.empty() || FPlainBytes[2] != FPlainBytes[0]);
     for (int I = 0; I < 3; ++I) std::memset(FPlainRows[I], FPlainBytes[I], sizeof FPlainRows[I]);
   }
 
