@@ -96,7 +96,17 @@ void TCeTxtExport::CreateField() {
 
 bool HV_CALL TCeTxtExport::WriteFieldText(int32_t Index, const char* Text, size_t Length) {
   if ((Text == nullptr && Length > 0) || Index < 0 || Index >= GetFieldCount()) return false;
-  // As the column's SetText, without going through it: this runs once per value of an export.
+  // As the column's SetText, without going through it: this runs once per value of an export, so the
+  // usual case makes no call, and everything else is handed on whole.
+  if (!FField || !FWriter) return WriteFieldTextSlowly(Index, Text, Length);
+  FField->FWriter = FWriter.get();
+  FField->FIndex = Index;
+  FField->FPort = this;
+  if (FWriter->TrySetField(Index, std::string_view(Text, Length))) return true;
+  return WriteFieldTextSlowly(Index, Text, Length);
+}
+
+bool TCeTxtExport::WriteFieldTextSlowly(int32_t Index, const char* Text, size_t Length) {
   PointField(Index);
   if (FWriter) FWriter->SetField(Index, std::string_view(Text, Length));
   return true;

@@ -73,6 +73,9 @@ class TCeTxtExport final : public TCeDirectionalPort<IDataWriter> {
   // Points the port's one column at Index (a valid column index) and returns it.
   TCeTxtWriter& PointField(int32_t Index);
   void CreateField();
+  // WriteFieldText for a valid index and text, when that needs a call: the column or the writer still to
+  // be made, or a value that does not fit behind the others.
+  bool WriteFieldTextSlowly(int32_t Index, const char* Text, size_t Length);
 
   std::unique_ptr<TKtTextWriter> FWriter;
   std::unique_ptr<TMemoryStream> FImage;  // the writer's stream from the first Append on

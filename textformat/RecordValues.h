@@ -52,21 +52,22 @@ class TRecordValues {
   // Stores Value (which may lie in this record) as value Index, growing the record to Index + 1 values
   // when needed. Raises std::bad_alloc.
   void Set(int32_t Index, std::string_view Value) {
-    // A value of the record that fits behind the others: the case for every value of an export, kept to
-    // a few instructions. A negative index fails the first test as a large one.
-    if (static_cast<size_t>(static_cast<uint32_t>(Index)) < FCount) {
-      TSpan& Span = FSpans[static_cast<size_t>(Index)];
-      const size_t N = Value.size();
-      // The value's own bytes, when they are the last ones, are written over instead of left behind.
-      const size_t At = Span.Length != 0 && Span.Start + Span.Length == FUsed ? Span.Start : FUsed;
-      if (N <= FLimit - At) {
-        Move(FBytes.get() + At, Value.data(), N);
-        Span = TSpan{At, N};
-        FUsed = At + N;
-        return;
-      }
-    }
-    SetSlow(Index, Value);
+    if (!TrySet(Index, Value)) SetSlow(Index, Value);
+  }
+  // Set for a value of the record that fits behind the others, the case for every value of an export,
+  // kept to a few instructions and no call; false, with nothing changed, for any other.
+  bool TrySet(int32_t Index, std::string_view Value) noexcept {
+    // A negative index fails the first test as a large one.
+    if (static_cast<size_t>(static_cast<uint32_t>(Index)) >= FCount) return false;
+    TSpan& Span = FSpans[static_cast<size_t>(Index)];
+    const size_t N = Value.size();
+    // The value's own bytes, when they are the last ones, are written over instead of left behind.
+    const size_t At = Span.Length != 0 && Span.Start + Span.Length == FUsed ? Span.Start : FUsed;
+    if (N > FLimit - At) return false;
+    Move(FBytes.get() + At, Value.data(), N);
+    Span = TSpan{At, N};
+    FUsed = At + N;
+    return true;
   }
 
   // Value Index, valid until the record changes; an index outside [0, Count) raises EStringListError.

@@ -71,6 +71,8 @@ class TKtTextWriter : public TPersistent {
   void SetFieldCount(int32_t Count) { FValues.SetCount(Count); }
   // Grows the record to Index + 1 values when needed; a negative index raises EStringListError.
   void SetField(int32_t Index, std::string_view Value) { FValues.Set(Index, Value); }
+  // SetField when that takes no call (see TRecordValues::TrySet); false, with nothing changed, otherwise.
+  bool TrySetField(int32_t Index, std::string_view Value) noexcept { return FValues.TrySet(Index, Value); }
   // Writes the current values as one record; they stay in place. Without a stream raises EWriteError.
   void WriteRecord() {
     // A record of plain values on a memory stream, an export's every record as a rule, is put together
