@@ -18,23 +18,23 @@ static_assert(sizeof(HV_SYSTEMTIME) == sizeof(TDateTimeParts));
 
 namespace {
 
-// The column Index of an import port as a reader; empty when any step yields nothing. Port is the call's
-// resolved port, whose counted reference is held for the whole call.
-TComPtr<IFieldReader> ReaderField(const TResolvedPort& Port, int32_t Index) {
+// The column Index of an import port as a reader; empty when any step yields nothing. View holds the
+// interfaces of the call's resolved port, kept alive for the whole call.
+TComPtr<IFieldReader> ReaderField(const TPortView& View, int32_t Index) {
   TComPtr<ITransField> Field;
-  if (Port.View.Reader) Port.View.Reader->GetField(Index, Field.Put());
+  if (View.Reader) View.Reader->GetField(Index, Field.Put());
   return Field.Query<IFieldReader>();
 }
 
-TComPtr<IFieldWriter> WriterField(const TResolvedPort& Port, int32_t Index) {
+TComPtr<IFieldWriter> WriterField(const TPortView& View, int32_t Index) {
   TComPtr<ITransField> Field;
-  if (Port.View.Writer) Port.View.Writer->GetField(Index, Field.Put());
+  if (View.Writer) View.Writer->GetField(Index, Field.Put());
   return Field.Query<IFieldWriter>();
 }
 
 // The reader of a column that holds a value; empty for no column or a null value.
-TComPtr<IFieldReader> ValueField(const TResolvedPort& Port, int32_t Index) {
-  TComPtr<IFieldReader> Field = ReaderField(Port, Index);
+TComPtr<IFieldReader> ValueField(const TPortView& View, int32_t Index) {
+  TComPtr<IFieldReader> Field = ReaderField(View, Index);
   if (Field && Field->IsNull()) return {};
   return Field;
 }
@@ -50,21 +50,29 @@ void ZeroOut(void* Out, size_t Size) noexcept {
 
 // ---- read procedures ----
 
+// ReadTextValue through the column object, for a port without fast access. Out of line, so that the
+// column reference and the temporary string cost the fast path nothing.
+[[gnu::noinline]] int32_t ReadTextFromField(const TPortView& View, int32_t Index, char* Buffer,
+                                            int32_t* Size) {
+  TComPtr<IFieldReader> Field = ReaderField(View, Index);
+  if (!Field || !Size) return 0;
+  return TextOut(Field->GetAsString(), Buffer, Size);
+}
+
 int32_t HV_STDCALL ReadTextValue(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) {
   try {
     // No null test: a null column reads as whatever text it holds.
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (!Port.View.Reader) return 0;
-    // The port's own fast access, when it has one, reads the same text without a column reference or
-    // a copy: this runs once per value of an import.
-    if (IBorrowedFieldAccess* Fast = Port.View.Fields) {
-      std::string_view Text;
-      if (!Fast->ReadFieldText(Index, &Text) || !Size) return 0;
-      return TextOut(Text, Buffer, Size);
-    }
-    TComPtr<IFieldReader> Field = ReaderField(Port, Index);
-    if (!Field || !Size) return 0;
-    return TextOut(Field->GetAsString(), Buffer, Size);
+    return WithPortView(Handle, [&](const TPortView& View) -> int32_t {
+      if (!View.Reader) return 0;
+      // The port's own fast access, when it has one, reads the same text without a column reference or
+      // a copy: this runs once per value of an import.
+      if (IBorrowedFieldAccess* Fast = View.Fields) {
+        std::string_view Text;
+        if (!Fast->ReadFieldText(Index, &Text) || !Size) return 0;
+        return TextOut(Text, Buffer, Size);
+      }
+      return ReadTextFromField(View, Index, Buffer, Size);
+    });
   } catch (...) {
     return 0;
   }
@@ -73,7 +81,7 @@ int32_t HV_STDCALL ReadTextValue(uint32_t Handle, int32_t Index, char* Buffer, i
 int32_t HV_STDCALL ReadIntegerValue(uint32_t Handle, int32_t Index) {
   try {
     const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldReader> Field = ValueField(Port, Index);
+    TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
     if (!Field) return 0;
     // By the column's own type, whatever type the host asked for.
     switch (Field->GetFieldType()) {
@@ -94,7 +102,7 @@ int32_t HV_STDCALL ReadIntegerValue(uint32_t Handle, int32_t Index) {
 int64_t HV_STDCALL ReadInt64Value(uint32_t Handle, int32_t Index) {
   try {
     const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldReader> Field = ValueField(Port, Index);
+    TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
     return Field ? Field->GetAsInt64() : 0;
   } catch (...) {
     return 0;
@@ -104,7 +112,7 @@ int64_t HV_STDCALL ReadInt64Value(uint32_t Handle, int32_t Index) {
 float HV_STDCALL ReadSingleValue(uint32_t Handle, int32_t Index) {
   try {
     const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldReader> Field = ValueField(Port, Index);
+    TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
     return Field ? Field->GetAsSingle() : 0.0f;
   } catch (...) {
     return 0.0f;
@@ -114,7 +122,7 @@ float HV_STDCALL ReadSingleValue(uint32_t Handle, int32_t Index) {
 double HV_STDCALL ReadDoubleValue(uint32_t Handle, int32_t Index) {
   try {
     const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldReader> Field = ValueField(Port, Index);
+    TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
     return Field ? Field->GetAsDouble() : 0.0;
   } catch (...) {
     return 0.0;
@@ -124,7 +132,7 @@ double HV_STDCALL ReadDoubleValue(uint32_t Handle, int32_t Index) {
 int32_t HV_STDCALL ReadValueText(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) {
   try {
     const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldReader> Field = ValueField(Port, Index);
+    TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
     if (!Field || !Size) return 0;
     return TextOut(FieldValueToText(Field.Get()), Buffer, Size);
   } catch (...) {
@@ -137,7 +145,7 @@ void HV_STDCALL ReadGuidValue(HV_GUID* Out, uint32_t Handle, int32_t Index) {
   try {
     TGuid Value{};
     const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldReader> Field = ValueField(Port, Index)) Field->GetAsGuid(Value);
+    if (TComPtr<IFieldReader> Field = ValueField(Port.View, Index)) Field->GetAsGuid(Value);
     std::memcpy(Out, &Value, sizeof Value);
   } catch (...) {
     ZeroOut(Out, sizeof *Out);
@@ -150,7 +158,7 @@ void HV_STDCALL ReadDateTimeValue(HV_SYSTEMTIME* Out, uint32_t Handle, int32_t I
     // A value that names no day of the years 1 to 9999 reads as the zeroed record, like an empty one.
     TDateTimeParts Parts;
     const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldReader> Field = ValueField(Port, Index))
+    if (TComPtr<IFieldReader> Field = ValueField(Port.View, Index))
       TryDecodeDateTime(Field->GetAsDateTime(), Parts);
     HV_SYSTEMTIME Record{Parts.Year, Parts.Month,  Parts.DayOfWeek, Parts.Day,
                          Parts.Hour, Parts.Minute, Parts.Second,    Parts.MilliSecond};
@@ -163,7 +171,7 @@ void HV_STDCALL ReadDateTimeValue(HV_SYSTEMTIME* Out, uint32_t Handle, int32_t I
 int32_t HV_STDCALL ReadWideTextValue(uint32_t Handle, int32_t Index, uint16_t* Buffer, int32_t* Size) {
   try {
     const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldReader> Field = ReaderField(Port, Index);
+    TComPtr<IFieldReader> Field = ReaderField(Port.View, Index);
     if (!Field || !Size) return 0;
     return WideTextOut(Field->GetAsWideString(), Buffer, Size);
   } catch (...) {
@@ -181,23 +189,24 @@ int32_t HV_STDCALL ReadBlobValue(int32_t, int32_t, int32_t, int32_t, int32_t* Si
 
 // WriteTextValue through the column object, for a port without fast access. Out of line, so that the
 // column reference and the temporary string cost the fast path nothing.
-[[gnu::noinline]] void WriteTextToField(const TResolvedPort& Port, int32_t Index, const char* Text,
+[[gnu::noinline]] void WriteTextToField(const TPortView& View, int32_t Index, const char* Text,
                                         int32_t Length) {
-  if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsString(HostText(Text, Length));
+  if (TComPtr<IFieldWriter> Field = WriterField(View, Index)) Field->SetAsString(HostText(Text, Length));
 }
 
 void HV_STDCALL WriteTextValue(uint32_t Handle, int32_t Index, const char* Text, int32_t Length) {
   try {
     if (!Text) return;
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (!Port.View.Writer) return;
-    // As for reading: the port's fast access stores the same text without a column reference or a
-    // temporary string.
-    if (IBorrowedFieldAccess* Fast = Port.View.Fields) {
-      Fast->WriteFieldText(Index, Text, Length > 0 ? static_cast<size_t>(Length) : 0);
-      return;
-    }
-    WriteTextToField(Port, Index, Text, Length);
+    WithPortView(Handle, [&](const TPortView& View) {
+      if (!View.Writer) return;
+      // As for reading: the port's fast access stores the same text without a column reference or a
+      // temporary string.
+      if (IBorrowedFieldAccess* Fast = View.Fields) {
+        Fast->WriteFieldText(Index, Text, Length > 0 ? static_cast<size_t>(Length) : 0);
+        return;
+      }
+      WriteTextToField(View, Index, Text, Length);
+    });
   } catch (...) {
   }
 }
@@ -205,7 +214,7 @@ void HV_STDCALL WriteTextValue(uint32_t Handle, int32_t Index, const char* Text,
 void HV_STDCALL WriteIntegerValue(uint32_t Handle, int32_t Index, int32_t Value) {
   try {
     const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldWriter> Field = WriterField(Port, Index);
+    TComPtr<IFieldWriter> Field = WriterField(Port.View, Index);
     if (!Field) return;
     // By the column's own type: a text column ignores integers. Narrow types keep the low bits.
     switch (Field->GetFieldType()) {
@@ -225,7 +234,7 @@ void HV_STDCALL WriteIntegerValue(uint32_t Handle, int32_t Index, int32_t Value)
 void HV_STDCALL WriteInt64Value(uint32_t Handle, int32_t Index, int64_t Value) {
   try {
     const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsInt64(Value);
+    if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsInt64(Value);
   } catch (...) {
   }
 }
@@ -233,7 +242,7 @@ void HV_STDCALL WriteInt64Value(uint32_t Handle, int32_t Index, int64_t Value) {
 void HV_STDCALL WriteSingleValue(uint32_t Handle, int32_t Index, float Value) {
   try {
     const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsSingle(Value);
+    if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsSingle(Value);
   } catch (...) {
   }
 }
@@ -241,7 +250,7 @@ void HV_STDCALL WriteSingleValue(uint32_t Handle, int32_t Index, float Value) {
 void HV_STDCALL WriteDoubleValue(uint32_t Handle, int32_t Index, double Value) {
   try {
     const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsDouble(Value);
+    if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsDouble(Value);
   } catch (...) {
   }
 }
@@ -250,7 +259,7 @@ int32_t HV_STDCALL WriteValueText(uint32_t Handle, int32_t Index, const char* Te
   try {
     if (!Length || (!Text && *Length > 0)) return 0;
     const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldWriter> Field = WriterField(Port, Index);
+    TComPtr<IFieldWriter> Field = WriterField(Port.View, Index);
     if (!Field) return 0;
     // Converts to the column's own type, or stores nothing when the text does not convert. A GUID text
     // in the wrong form raises; it too stores nothing and gives the neutral answer.
@@ -267,7 +276,7 @@ void HV_STDCALL WriteGuidValue(uint32_t Handle, int32_t Index, const HV_GUID* Va
     TGuid G;
     std::memcpy(&G, Value, sizeof G);
     const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsGuid(G);
+    if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsGuid(G);
   } catch (...) {
   }
 }
@@ -282,7 +291,7 @@ void HV_STDCALL WriteDateTimeValue(uint32_t Handle, int32_t Index, const HV_SYST
     TDateTime DateTime;
     if (!TryPartsToDateTime(Parts, DateTime)) return;
     const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsDateTime(DateTime);
+    if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsDateTime(DateTime);
   } catch (...) {
   }
 }
@@ -291,7 +300,7 @@ int32_t HV_STDCALL WriteWideTextValue(uint32_t Handle, int32_t Index, const uint
   try {
     if (!Size || (!Buffer && *Size > 1)) return 0;
     const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldWriter> Field = WriterField(Port, Index);
+    TComPtr<IFieldWriter> Field = WriterField(Port.View, Index);
     if (!Field) return 0;
     // Whole units only: an odd last byte is dropped.
     std::u16string Text(*Size > 1 ? static_cast<size_t>(*Size / 2) : 0, u'\0');

@@ -53,6 +53,22 @@ class THandleRegistry {
     }
     return Handle != 0 ? ResolveSlowly(Handle) : TResolvedPort();
   }
+  // Body(View) for the port under Handle, with View its interfaces (all null when Handle is not a live
+  // port handle), the port kept alive for the call; returns what Body returns. As ResolvePort, with the
+  // thread's own slot and every other case each given their own copy of Body, so that the usual case
+  // tests nothing on the way out but the call count.
+  template <class TBody>
+  decltype(auto) WithPort(uint32_t Handle, TBody&& Body) {
+    if (TThreadPorts* Thread = ExistingThreadPorts(); Thread && Handle != 0 && !Thread->Borrowing()) {
+      const TCachedPort& Slot = Thread->SlotFor(Handle);
+      if (Slot.Holds(FSerial, Handle, FGeneration.load(std::memory_order_acquire))) {
+        const TBorrowedCall Call(Thread->Depth);
+        return Body(Slot.View);
+      }
+    }
+    const TResolvedPort Port = Handle != 0 ? ResolveSlowly(Handle) : TResolvedPort();
+    return Body(Port.View);
+  }
   // The handle under which Obj is registered as that kind, or 0.
   virtual uint32_t HandleOf(IInterface* Obj, THandleKind Kind = THandleKind::Port) = 0;
   // Number of live handles.

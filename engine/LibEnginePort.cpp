@@ -115,17 +115,19 @@ void MoveFirst(uint32_t Handle) noexcept {
 
 void MoveNext(uint32_t Handle) noexcept {
   try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (Port.View.Reader) Port.View.Reader->MoveNext();
+    WithPortView(Handle, [](const TPortView& View) {
+      if (View.Reader) View.Reader->MoveNext();
+    });
   } catch (...) {
   }
 }
 
 int32_t IsEof(uint32_t Handle) noexcept {
   try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (!Port.View.Reader) return -1;
-    return Port.View.Reader->IsEof() ? 1 : 0;
+    return WithPortView(Handle, [](const TPortView& View) -> int32_t {
+      if (!View.Reader) return -1;
+      return View.Reader->IsEof() ? 1 : 0;
+    });
   } catch (...) {
     return -1;
   }
@@ -142,16 +144,18 @@ int32_t DataCount(uint32_t Handle) noexcept {
 
 void Append(uint32_t Handle) noexcept {
   try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (Port.View.Writer) Port.View.Writer->Append();
+    WithPortView(Handle, [](const TPortView& View) {
+      if (View.Writer) View.Writer->Append();
+    });
   } catch (...) {
   }
 }
 
 void Post(uint32_t Handle) noexcept {
   try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (Port.View.Writer) Port.View.Writer->Post();
+    WithPortView(Handle, [](const TPortView& View) {
+      if (View.Writer) View.Writer->Post();
+    });
   } catch (...) {
   }
 }

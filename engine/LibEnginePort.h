@@ -7,6 +7,8 @@
 // Thread-safety: as the registry's; calls on one port are not serialized.
 #pragma once
 
+#include <utility>
+
 #include "config/ConfigPage.h"
 #include "engine/HandleRegistry.h"
 #include "halvern.h"
@@ -20,6 +22,14 @@ namespace halvern {
 // Handle is not live or names a page.
 inline TResolvedPort ResolvePortView(uint32_t Handle) {
   return GetHandleRegistry().ResolvePort(Handle);
+}
+
+// Body(View) for the port under Handle, View being its interfaces (null ones when Handle is not live or
+// names a page), kept alive for the call: ResolvePortView for the record and value exports, at the cost
+// of one more copy of Body.
+template <class TBody>
+inline decltype(auto) WithPortView(uint32_t Handle, TBody&& Body) {
+  return GetHandleRegistry().WithPort(Handle, std::forward<TBody>(Body));
 }
 
 // The port or page under Handle, counted; empty when Handle is not live or names the other kind.

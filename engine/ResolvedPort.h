@@ -26,6 +26,27 @@ struct TPortView {
   IBorrowedFieldAccess* Fields = nullptr;  // Port's fast column access, when it offers one
 };
 
+// One call on a thread's own slot, counted in the thread's Depth (which only that thread changes) for as
+// long as this lives.
+class TBorrowedCall {
+ public:
+  explicit TBorrowedCall(std::atomic<int32_t>& Depth) noexcept : FDepth(Depth) { Enter(Depth); }
+  TBorrowedCall(const TBorrowedCall&) = delete;
+  TBorrowedCall& operator=(const TBorrowedCall&) = delete;
+  ~TBorrowedCall() { Leave(FDepth); }
+
+  // No read-modify-write: no other thread changes Depth.
+  static void Enter(std::atomic<int32_t>& Depth) noexcept {
+    Depth.store(Depth.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+  }
+  static void Leave(std::atomic<int32_t>& Depth) noexcept {
+    Depth.store(Depth.load(std::memory_order_relaxed) - 1, std::memory_order_relaxed);
+  }
+
+ private:
+  std::atomic<int32_t>& FDepth;
+};
+
 // A resolved port, for the length of one call: its interfaces, borrowed. What keeps them alive is the
 // calling thread's cached reference (a call on the thread's own slot, the usual case) or the call's own
 // reference (a call inside another call of the same thread, or a thread without a cache). Move-only;
@@ -41,7 +62,7 @@ class TResolvedPort {
   // A call borrowing a thread's slot (Slot, its interfaces); the call is counted in the thread's Depth
   // (which only that thread changes) until this goes.
   TResolvedPort(const TPortView& Slot, std::atomic<int32_t>& Depth) noexcept : View(Slot), FDepth(&Depth) {
-    Depth.store(Depth.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    TBorrowedCall::Enter(Depth);
   }
   // A call holding a reference of its own, with a copy of the port's interfaces (the rare path: a call
   // inside a call, or a thread without a cache). Raises std::bad_alloc.
@@ -51,7 +72,7 @@ class TResolvedPort {
       : View(Other.View), FOwned(std::move(Other.FOwned)), FDepth(std::exchange(Other.FDepth, nullptr)) {}
   TResolvedPort& operator=(TResolvedPort&&) = delete;
   ~TResolvedPort() {
-    if (FDepth) FDepth->store(FDepth->load(std::memory_order_relaxed) - 1, std::memory_order_relaxed);
+    if (FDepth) TBorrowedCall::Leave(*FDepth);
   }
 
   explicit operator bool() const noexcept { return &View != &kNone; }
