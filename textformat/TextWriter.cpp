@@ -178,10 +178,13 @@ bool TKtTextWriter::WritePlainRecord() {
   const bool Separated = FMemory->Position() != 0;
   // Room for the most the record can take, every byte in use with a delimiter after each value, so that
   // it is built in one pass; only what it does take is committed.
+  // Overflow is tested without a division: this runs once per record.
   constexpr size_t kLimit = static_cast<size_t>(INT32_MAX) - TRecordValues::kSlack;
-  if (Delimiter.size() != 0 && Count > kLimit / Delimiter.size()) return false;
-  const size_t Bound = FValues.Used() + Count * Delimiter.size() + (Separated ? FLineBreak.size() : 0);
-  if (Bound > kLimit || Bound < FValues.Used()) return false;
+  size_t Bound = 0;
+  if (__builtin_mul_overflow(Count, Delimiter.size(), &Bound) ||
+      __builtin_add_overflow(Bound, FValues.Used() + (Separated ? FLineBreak.size() : 0), &Bound) ||
+      Bound > kLimit)
+    return false;
   // Values are copied in whole blocks: the room reaches a block past the record, and the values' buffer
   // is readable as far.
   char* const Start = FMemory->Room(static_cast<int64_t>(Bound + TRecordValues::kSlack));
