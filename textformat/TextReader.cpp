@@ -355,7 +355,9 @@ bool TKtTextReader::ReadPlainRecord() {
   if (FBufPos == FBufEnd) FillBuffer();
   // Used up, the view has gone back to the reader's own buffer: the general path ends the data.
   if (FView == FBuffer.get()) return false;
+  // Until the record is complete it has no fields, whatever happens on the way (running out of memory).
   FFieldCount = 0;
+  FFieldsStale = true;
   const char* const Start = FView + FBufPos;
   const size_t Left = FBufEnd - FBufPos;  // bytes to the end of the data
   const TPlainFinder Finder(FPlainRows, FPlainBytes);
@@ -401,7 +403,6 @@ bool TKtTextReader::ReadPlainRecord() {
     Views[Count++] = std::string_view(Copy + FieldStart, LineEnd - FieldStart);
   }
   FFieldCount = Count;
-  FFieldsStale = true;
   FBufPos += LineEnd + FLineBreak.size();
   return true;
 }
