@@ -114,21 +114,26 @@ bool TCeTxtExport::WriteFieldTextSlowly(int32_t Index, const char* Text, size_t 
 
 void HV_CALL TCeTxtExport::Append() {
   if (!FWriter) return;  // not initialised
+  // Once per port, out of line: what runs for every record saves nothing for it.
+  if (!FImage || (!FTitleWritten && FHasTitle)) StartImage();
+  FWriter->Clear();
+  FWriter->SetFieldCount(GetFieldCount());
+}
+
+void TCeTxtExport::StartImage() {
   if (!FImage) {
     FImage = std::make_unique<TMemoryStream>();
     FWriter->SetStream(FImage.get());
   }
-  const int32_t Count = GetFieldCount();
   // The title line is written once, from the columns current at the first Append.
   if (!FTitleWritten && FHasTitle) {
+    const int32_t Count = GetFieldCount();
     FWriter->Clear();
     FWriter->SetFieldCount(Count);
     for (int32_t I = 0; I < Count; ++I) FWriter->SetField(I, FColumns[static_cast<size_t>(I)]);
     FWriter->WriteRecord();
     FTitleWritten = true;
   }
-  FWriter->Clear();
-  FWriter->SetFieldCount(Count);
 }
 
 void HV_CALL TCeTxtExport::Post() {

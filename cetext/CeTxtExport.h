@@ -76,6 +76,8 @@ class TCeTxtExport final : public TCeDirectionalPort<IDataWriter> {
   // WriteFieldText for a valid index and text, when that needs a call: the column or the writer still to
   // be made, or a value that does not fit behind the others.
   bool WriteFieldTextSlowly(int32_t Index, const char* Text, size_t Length);
+  // The first Append's part: the image, and in it the title line when the settings ask for one.
+  void StartImage();
 
   std::unique_ptr<TKtTextWriter> FWriter;
   std::unique_ptr<TMemoryStream> FImage;  // the writer's stream from the first Append on
