@@ -45,12 +45,9 @@ class THandleRegistry {
   // call); empty when Handle is not a live port handle. Inline: this runs once per record and value, and
   // usually ends at the thread's own slot.
   TResolvedPort ResolvePort(uint32_t Handle) {
-    if (TThreadPorts* Thread = ExistingThreadPorts(); Thread && Handle != 0 && !Thread->Borrowing()) {
-      const TCachedPort& Slot = Thread->SlotFor(Handle);
-      // Good while no handle was removed since the slot was checked.
-      if (Slot.Holds(FSerial, Handle, FGeneration.load(std::memory_order_acquire)))
-        return TResolvedPort(Slot.View, Thread->Depth);
-    }
+    TThreadPorts* const Thread = ExistingThreadPorts();
+    if (const TCachedPort* Slot = BorrowableSlot(Thread, Handle))
+      return TResolvedPort(Slot->View, Thread->Depth);
     return Handle != 0 ? ResolveSlowly(Handle) : TResolvedPort();
   }
   // Body(View) for the port under Handle, with View its interfaces (all null when Handle is not a live
@@ -59,12 +56,10 @@ class THandleRegistry {
   // tests nothing on the way out but the call count.
   template <class TBody>
   decltype(auto) WithPort(uint32_t Handle, TBody&& Body) {
-    if (TThreadPorts* Thread = ExistingThreadPorts(); Thread && Handle != 0 && !Thread->Borrowing()) {
-      const TCachedPort& Slot = Thread->SlotFor(Handle);
-      if (Slot.Holds(FSerial, Handle, FGeneration.load(std::memory_order_acquire))) {
-        const TBorrowedCall Call(Thread->Depth);
-        return Body(Slot.View);
-      }
+    TThreadPorts* const Thread = ExistingThreadPorts();
+    if (const TCachedPort* Slot = BorrowableSlot(Thread, Handle)) {
+      const TBorrowedCall Call(Thread->Depth);
+      return Body(Slot->View);
     }
     const TResolvedPort Port = Handle != 0 ? ResolveSlowly(Handle) : TResolvedPort();
     return Body(Port.View);
@@ -77,6 +72,13 @@ class THandleRegistry {
   virtual void Clear() = 0;
 
  protected:
+  // Thread's slot holding Handle when a call may borrow it: Thread is the calling thread's cache, no call
+  // of the thread borrows already, and no handle was removed since the slot was checked. Else null.
+  const TCachedPort* BorrowableSlot(TThreadPorts* Thread, uint32_t Handle) const noexcept {
+    if (Thread == nullptr || Handle == 0 || Thread->Borrowing()) return nullptr;
+    const TCachedPort& Slot = Thread->SlotFor(Handle);
+    return Slot.Holds(FSerial, Handle, FGeneration.load(std::memory_order_acquire)) ? &Slot : nullptr;
+  }
   // ResolvePort for a handle (not 0) that is not in the calling thread's slot.
   virtual TResolvedPort ResolveSlowly(uint32_t Handle) = 0;
 
