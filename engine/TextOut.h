@@ -3,39 +3,12 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <string_view>
 
-namespace halvern {
+#include "rtl/MoveBytes.h"
 
-// Copies N bytes. A value handed to a host is a few bytes as a rule: up to 16 are copied in two
-// overlapping moves without a call; longer ones by memcpy.
-inline void CopyOut(void* To, const void* From, size_t N) noexcept {
-  auto* D = static_cast<unsigned char*>(To);
-  const auto* S = static_cast<const unsigned char*>(From);
-  if (N > 16) {
-    std::memcpy(D, S, N);
-  } else if (N >= 8) {
-    uint64_t Head, Tail;
-    std::memcpy(&Head, S, 8);
-    std::memcpy(&Tail, S + N - 8, 8);
-    std::memcpy(D, &Head, 8);
-    std::memcpy(D + N - 8, &Tail, 8);
-  } else if (N >= 4) {
-    uint32_t Head, Tail;
-    std::memcpy(&Head, S, 4);
-    std::memcpy(&Tail, S + N - 4, 4);
-    std::memcpy(D, &Head, 4);
-    std::memcpy(D + N - 4, &Tail, 4);
-  } else if (N != 0) {
-    // 1 to 3 bytes: the first, the middle and the last cover them all.
-    const unsigned char First = S[0], Middle = S[N / 2], Last = S[N - 1];
-    D[0] = First;
-    D[N / 2] = Middle;
-    D[N - 1] = Last;
-  }
-}
+namespace halvern {
 
 // Bytes: -1 when copied, 0 when only the length was reported (null Buffer or too small a capacity).
 // A null Size gives 0 and writes nothing. A text longer than an int32_t can describe is never copied.
@@ -49,7 +22,8 @@ inline int32_t TextOut(std::string_view Text, void* Buffer, int32_t* Size) noexc
   const bool Fits = Buffer && *Size >= Length;
   *Size = Length;
   if (!Fits) return 0;
-  CopyOut(Buffer, Text.data(), Text.size());
+  // A value is a few bytes as a rule: copied without a call.
+  MoveBytes(Buffer, Text.data(), Text.size());
   return -1;
 }
 

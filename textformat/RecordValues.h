@@ -13,11 +13,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
 
+#include "rtl/MoveBytes.h"
 #include "rtl/StringList.h"
 
 namespace halvern {
@@ -64,7 +64,7 @@ class TRecordValues {
     // The value's own bytes, when they are the last ones, are written over instead of left behind.
     const size_t At = Span.Length != 0 && Span.Start + Span.Length == FUsed ? Span.Start : FUsed;
     if (N > FLimit - At) return false;
-    Move(FBytes.get() + At, Value.data(), N);
+    MoveBytes(FBytes.get() + At, Value.data(), N);
     Span = TSpan{At, N};
     FUsed = At + N;
     return true;
@@ -88,32 +88,6 @@ class TRecordValues {
   size_t Used() const noexcept { return FUsed; }
 
  private:
-  // memmove (From may overlap To), without a call for the few bytes a value holds as a rule. Every byte
-  // is loaded before any is stored.
-  static void Move(char* To, const char* From, size_t N) noexcept {
-    if (N >= 8) {
-      if (N > 16) {
-        std::memmove(To, From, N);
-        return;
-      }
-      uint64_t Head, Tail;
-      std::memcpy(&Head, From, 8);
-      std::memcpy(&Tail, From + N - 8, 8);
-      std::memcpy(To, &Head, 8);
-      std::memcpy(To + N - 8, &Tail, 8);
-    } else if (N >= 4) {
-      uint32_t Head, Tail;
-      std::memcpy(&Head, From, 4);
-      std::memcpy(&Tail, From + N - 4, 4);
-      std::memcpy(To, &Head, 4);
-      std::memcpy(To + N - 4, &Tail, 4);
-    } else if (N != 0) {
-      const char First = From[0], Middle = From[N / 2], Last = From[N - 1];
-      To[0] = First;
-      To[N / 2] = Middle;
-      To[N - 1] = Last;
-    }
-  }
   [[noreturn]] static void IndexError(int32_t Index) { TStringList::IndexError(Index); }
   void SetCountSlow(int32_t N);
   // Set for a negative index or one past the record, or a value that does not fit behind the others.
