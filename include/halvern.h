@@ -56,6 +56,14 @@
 
 #define HV_API HV_EXTERN_C HV_EXPORT
 
+/* The library's version. This block is the one source of the version: the build reads it for the
+   package names, the Linux SONAME and the Windows version resources, and halvern --version prints it.
+   The major number changes only when the binary interface does. */
+#define HALVERN_VERSION_MAJOR 1
+#define HALVERN_VERSION_MINOR 0
+#define HALVERN_VERSION_PATCH 0
+#define HALVERN_VERSION_STRING "1.0.0"
+
 /* Result codes. */
 #define ENGINE_OK 0
 #define ENGINE_ERR_TYPE 0x10000002
