@@ -2,18 +2,21 @@
 # Runs a Windows program under Wine with a private prefix, for CTest (CMAKE_CROSSCOMPILING_EMULATOR) and
 # for running the cross-built programs by hand:
 #   halvern-wine.sh [--arch win32|win64] [--prefix DIR] program.exe [arguments...]
+#   halvern-wine.sh [--arch win32|win64] [--prefix DIR] --start-server
 # --arch (default win32) picks the Wine of the program's width: win32 runs through `wine`, which needs a
-# machine that can execute 32-bit x86 programs; win64 runs through the 64-bit loader alone (wine64), so
-# it works where the kernel has no 32-bit support. The prefix (default $HALVERN_WINEPREFIX, else
-# ./wineprefix) is created once with `wineboot -i`, quietly and without dialogs; creation is serialised
-# with a lock file so that parallel test runs neither race nor see a half-made prefix. Needs no DISPLAY
-# for console programs; GUI programs use whatever DISPLAY the caller provides. A program's exit status
-# is passed through; when Wine cannot run at all the status is non-zero, so a Windows test never passes
-# by not running.
+# machine that runs 32-bit x86 programs, natively or through qemu-user (scripts/lib/i386.sh sets that
+# up); win64 runs through the 64-bit loader alone (wine64). --start-server makes the prefix if needed and
+# leaves a persistent Wine server on it, so that programs run one after another share one server and
+# one start of the prefix's services (stop it with `wineserver -k`). The prefix (default
+# $HALVERN_WINEPREFIX, else ./wineprefix) is created once with `wineboot -i`, quietly and without
+# dialogs; creation is serialised with a lock file so that parallel test runs neither race nor see a
+# half-made prefix. Needs no DISPLAY for console programs; GUI programs use whatever DISPLAY the caller
+# provides. A program's exit status is passed through; when Wine cannot run at all the status is
+# non-zero, so a Windows test never passes by not running.
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 [--arch win32|win64] [--prefix DIR] program.exe [arguments...]" >&2
+  echo "usage: $0 [--arch win32|win64] [--prefix DIR] program.exe [arguments...] | --start-server" >&2
   exit 2
 }
 
@@ -85,7 +88,8 @@ if [[ ! -f "$ready" ]]; then
       cat "$log" >&2 || true
       # 126: the loader itself could not be executed, typically a kernel without 32-bit support.
       if [[ $status -eq 126 && $arch == win32 ]]; then
-        echo "halvern-wine: this machine cannot execute 32-bit x86 programs; use the mingw64 preset" >&2
+        echo "halvern-wine: this machine cannot execute 32-bit x86 programs; scripts/test.sh sets up" \
+          "qemu-user for them (as root), or use the mingw64 preset" >&2
       fi
       exit 126
     fi
@@ -95,4 +99,12 @@ if [[ ! -f "$ready" ]]; then
   exec 9>&-
 fi
 
+if [[ $1 == --start-server ]]; then
+  # wineserver -p returns at once and the server stays until `wineserver -k`. The prefix's services start
+  # here too, with no output attached: a service that a test program started would inherit that
+  # program's output pipe and keep it open, and CTest would wait for the pipe until its time-out.
+  wineserver -p
+  "${wine[@]}" wineboot </dev/null >/dev/null 2>&1
+  exit 0
+fi
 exec "${wine[@]}" "$@"

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # The full test command: installs what is missing, checks formatting, builds and tests the linux,
-# linux-asan, linux-tsan and mingw32 presets (the Windows build under Wine, with a private Xvfb for the
-# configuration page tests), builds the fuzz targets with clang and runs each for a bounded time on its
-# checked-in corpus. Ends with the line "N passed, N failed" over every check: each CTest test, the
-# formatting check, each fuzz run, and any preset that fails to configure or build. Exit status 0 only
-# when nothing failed.
+# linux-asan, linux-tsan and mingw32 presets (the shipped 32-bit Windows build under 32-bit Wine, with a
+# private Xvfb for the configuration page tests), builds the fuzz targets with clang and runs each for a
+# bounded time on its checked-in corpus. Ends with the line "N passed, N failed" over every check: each
+# CTest test, the formatting check, each fuzz run, and any preset that fails to configure or build. Exit
+# status 0 only when nothing failed.
 #
-# A machine whose kernel cannot execute 32-bit x86 programs cannot run 32-bit Wine. There mingw32 is
-# still configured and built, and its static checks (CTest label "static") run; its Wine tests (label
-# "wine") are counted as not run, which is neither a pass nor a failure, and the summary line gains
-# ", N not run (no 32-bit support)". The mingw64 preset then runs after it, so that the Windows code
-# (platform layer, entry point, configuration page, host program) is still exercised under 64-bit Wine.
-# A mingw64 named in HALVERN_PRESETS runs in any case.
+# 32-bit Wine needs a machine that runs 32-bit x86 programs: natively, or emulated through qemu-user,
+# which this command sets up itself where the kernel lacks 32-bit support (scripts/lib/i386.sh; root
+# only). It says which of the two it used. Where neither is possible, mingw32 is still configured and
+# built and its static checks (CTest label "static") run; its Wine tests (label "wine") are counted as
+# not run, neither a pass nor a failure, the summary line gains ", N not run (REASON)", and the mingw64
+# preset runs after it so that the Windows code still runs under 64-bit Wine. A mingw64 named in
+# HALVERN_PRESETS runs in any case.
 #
 # Environment: HALVERN_PRESETS (default "linux linux-asan linux-tsan mingw32"), HALVERN_FUZZ_SECONDS
 # (default 20, 0 skips the fuzz runs), HALVERN_JOBS (default 2).
@@ -21,6 +22,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root" || exit 1
 # shellcheck source=lib/setup.sh
 source "$root/scripts/lib/setup.sh"
+# shellcheck source=lib/i386.sh
+source "$root/scripts/lib/i386.sh"
 
 presets=${HALVERN_PRESETS:-linux linux-asan linux-tsan mingw32}
 fuzz_seconds=${HALVERN_FUZZ_SECONDS:-20}
@@ -72,24 +75,27 @@ start_xvfb() {
   rm -rf "$fifo_dir"
   [[ -n $xvfb_pid ]]
 }
-trap stop_xvfb EXIT
+# Wine servers left running by test_preset, stopped however the run ends.
+wine_prefixes=()
+stop_wine() {
+  local prefix
+  for prefix in "${wine_prefixes[@]}"; do
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  done
+  wine_prefixes=()
+}
+trap 'stop_wine; stop_xvfb' EXIT
 
-# Empty when this machine can execute 32-bit x86 programs, else the reason; found out on first use by
-# running the 32-bit Wine loader. The shell answers 126 when the kernel refuses to execute a file it may
-# execute ("Exec format error": no 32-bit support). Any other outcome, Wine missing included, counts as
-# able, so that the Wine tests still run and a broken install shows up as their failure.
-no_32bit=unknown
+# How 32-bit programs run here, found out on first use: native, emulated or none (scripts/lib/i386.sh).
+i386_mode=unknown
 detect_32bit() {
-  [[ $no_32bit == unknown ]] || return 0
-  no_32bit=""
-  local loader=/usr/lib/wine/wine status=0
-  if [[ ! -x $loader ]]; then
-    loader=$(command -v wine) || return 0
-  fi
-  "$loader" --version >/dev/null 2>&1 || status=$?
-  if [[ $status -eq 126 ]]; then
-    no_32bit="no 32-bit support"
-    halvern_log "this machine cannot execute 32-bit x86 programs ($loader: exit status 126)"
+  [[ $i386_mode == unknown ]] || return 0
+  halvern_detect_i386
+  i386_mode=$HALVERN_I386_MODE
+  if [[ $i386_mode == none ]]; then
+    halvern_log "32-bit Windows tests cannot run: $HALVERN_I386_DETAIL"
+  else
+    halvern_log "32-bit Windows tests run $i386_mode: $HALVERN_I386_DETAIL"
   fi
 }
 
@@ -100,14 +106,11 @@ check_format() {
   else
     mapfile -t files < <(find . -path ./build -prune -o \( -name '*.h' -o -name '*.cpp' \) -print)
   fi
-  local file unformatted=0
-  for file in "${files[@]}"; do
-    if ! clang-format --dry-run -Werror "$file" >/dev/null 2>&1; then
-      echo "not formatted: $file"
-      unformatted=$((unformatted + 1))
-    fi
-  done
-  [[ $unformatted -eq 0 ]]
+  # One clang-format over every file: it names each unformatted one in its diagnostics.
+  local report
+  report=$(clang-format --dry-run -Werror "${files[@]}" 2>&1) && return 0
+  grep -o '^[^:]*\.\(h\|cpp\):[0-9]*:[0-9]*: error' <<<"$report" | cut -d: -f1 | sort -u | sed 's/^/not formatted: /'
+  return 1
 }
 
 # run_ctest PRESET [CTEST ARGUMENTS...]: runs the preset's tests and adds their counts.
@@ -152,20 +155,27 @@ test_preset() {
   if ! timed "build $preset" cmake --build --preset "$preset" -j "$jobs" -- -k 0; then
     fail "build $preset"
   fi
-  if [[ $preset == mingw32 && -n $no_32bit ]]; then
+  if [[ $preset == mingw32 && $i386_mode == none ]]; then
     local skipped
     skipped=$(ctest --preset "$preset" -N -L wine | sed -n 's/^Total Tests: *\([0-9]\+\).*/\1/p')
     not_run=$((not_run + ${skipped:-0}))
-    halvern_log "$preset: ${skipped:-0} Wine tests not run ($no_32bit: 32-bit Wine cannot start);" \
+    halvern_log "$preset: ${skipped:-0} Wine tests not run ($HALVERN_I386_DETAIL);" \
       "its static checks run, and mingw64 runs the Windows code instead"
     timed "ctest $preset (static)" run_ctest "$preset" -LE wine
   elif [[ $preset == mingw* ]]; then
     if ! start_xvfb; then
       fail "Xvfb for $preset"
     fi
+    local arch=win64 prefix="$root/build/$preset/wineprefix"
+    [[ $preset == mingw32 ]] && arch=win32
+    # One prefix and one Wine server for all of the preset's test programs: the server and the
+    # prefix's services start once, not once per program.
+    wine_prefixes+=("$prefix")
+    if ! timed "wine prefix $preset" cmake/halvern-wine.sh --arch "$arch" --prefix "$prefix" --start-server; then
+      fail "Wine prefix for $preset"
+    fi
     timed "ctest $preset" run_ctest "$preset"
-    # Stop the prefix's Wine server now rather than let it linger after the tests.
-    WINEPREFIX="$root/build/$preset/wineprefix" wineserver -k 2>/dev/null || true
+    stop_wine
     stop_xvfb
     unset DISPLAY
   else
@@ -207,17 +217,16 @@ started=$SECONDS
 timed "install" halvern_install_packages "${HALVERN_PACKAGES_TEST[@]}" || fail "installing packages"
 mkdir -p build
 if timed "format" check_format; then pass 1; else fail "formatting (run clang-format -i on the files listed)"; fi
-# Where 32-bit Wine cannot run, mingw64 follows mingw32 as the build whose Windows code does run.
+# Where 32-bit Wine cannot run at all, mingw64 follows mingw32 as the build whose Windows code does run.
 run_presets=()
 for preset in $presets; do
   run_presets+=("$preset")
-  if [[ $preset == mingw32 && " $presets " != *" mingw64 "* ]]; then
-    detect_32bit
-    [[ -n $no_32bit ]] && run_presets+=(mingw64)
+  if [[ $preset == mingw32 ]]; then
+    timed "32-bit set-up" detect_32bit
+    [[ $i386_mode == none && " $presets " != *" mingw64 "* ]] && run_presets+=(mingw64)
   fi
 done
 for preset in "${run_presets[@]}"; do
-  [[ $preset == mingw32 ]] && detect_32bit
   test_preset "$preset"
 done
 if [[ $fuzz_seconds != 0 ]]; then
@@ -225,6 +234,9 @@ if [[ $fuzz_seconds != 0 ]]; then
 fi
 
 echo
+if [[ $i386_mode != unknown ]]; then
+  echo "32-bit Windows tests: $i386_mode ($HALVERN_I386_DETAIL)"
+fi
 echo "Timings:"
 printf '  %s\n' "${timings[@]}"
 printf '  %-28s %4ds\n' total $((SECONDS - started))
@@ -234,7 +246,7 @@ if [[ ${#failures[@]} -gt 0 ]]; then
 fi
 summary="$passed passed, $failed failed"
 if [[ $not_run -gt 0 ]]; then
-  summary+=", $not_run not run ($no_32bit)"
+  summary+=", $not_run not run ($HALVERN_I386_DETAIL)"
 fi
 echo "$summary"
 [[ $failed -eq 0 ]]
