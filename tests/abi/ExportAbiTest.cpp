@@ -1,9 +1,11 @@
 // Binds Halvern.dll the way a host does, through the loader only, and checks the two things a host
 // relies on without ever seeing our headers: each export is found by its name and by its ordinal at
-// the same address, and each is stdcall with exactly its argument bytes (a callee that pops too few
-// or too many bytes corrupts the host's stack on every call). Every call uses harmless arguments: an
-// unregistered handle, null buffers, zero sizes. x64 has a single calling convention in which the
-// caller owns the argument space, so there only names and ordinals are checked.
+// the same address, and each export and value procedure is stdcall with exactly its argument bytes (a
+// callee that pops too few or too many bytes corrupts the host's stack on every call), keeps EBX, ESI,
+// EDI and the direction flag, and leaves the x87 stack empty unless it returns a float there. Every
+// call uses harmless arguments: an unregistered handle, null buffers, zero sizes. x64 has a single
+// calling convention in which the caller owns the argument space, so there only names and ordinals
+// are checked.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "abi/ExportTable.h"
+#include "halvern.h"
 #if defined(__i386__)
 #include "abi/StdcallProbe.h"
 #endif
@@ -75,6 +78,60 @@ std::vector<std::uint32_t> HarmlessArguments(const std::string& Name, TScratch& 
   if (Name == "FieldSetCount" || Name == "FieldGetType" || Name == "FieldIsEmpty") return {kUnregistered, 0};
   return {kUnregistered};
 }
+
+// Records a value procedure may write through its out-pointer even for an unknown handle.
+struct TValueScratch {
+  std::int32_t Size = 0;
+  std::uint8_t Record[16] = {};
+  char EmptyText[4] = {};
+};
+
+// One value procedure: FieldGetProc's key, its argument words (a 64-bit value or double takes two) and
+// how many values it leaves on the x87 stack (a float or double result).
+struct TValueProc {
+  int Direction, FieldType, ArgWords, X87Results;
+};
+
+constexpr TValueProc kValueProcs[] = {
+    {FIELD_DIR_READ, HV_FT_STRING, 4, 0},      {FIELD_DIR_READ, HV_FT_EXTENDED, 4, 0},
+    {FIELD_DIR_READ, HV_FT_INTEGER, 2, 0},     {FIELD_DIR_READ, HV_FT_INT64, 2, 0},
+    {FIELD_DIR_READ, HV_FT_SINGLE, 2, 1},      {FIELD_DIR_READ, HV_FT_DOUBLE, 2, 1},
+    {FIELD_DIR_READ, HV_FT_GUID, 3, 0},        {FIELD_DIR_READ, HV_FT_DATETIME, 3, 0},
+    {FIELD_DIR_READ, HV_FT_WIDESTRING, 4, 0},  {FIELD_DIR_READ, HV_FT_BLOB, 5, 0},
+    {FIELD_DIR_WRITE, HV_FT_STRING, 4, 0},     {FIELD_DIR_WRITE, HV_FT_EXTENDED, 4, 0},
+    {FIELD_DIR_WRITE, HV_FT_INTEGER, 3, 0},    {FIELD_DIR_WRITE, HV_FT_INT64, 4, 0},
+    {FIELD_DIR_WRITE, HV_FT_SINGLE, 3, 0},     {FIELD_DIR_WRITE, HV_FT_DOUBLE, 4, 0},
+    {FIELD_DIR_WRITE, HV_FT_GUID, 3, 0},       {FIELD_DIR_WRITE, HV_FT_DATETIME, 3, 0},
+    {FIELD_DIR_WRITE, HV_FT_WIDESTRING, 4, 0}, {FIELD_DIR_WRITE, HV_FT_BLOB, 5, 0},
+};
+
+// Harmless arguments for a value procedure: the record procedures (read GUID and date-time) take
+// their out-pointer first; every other one takes the handle first, then the index, then pointers or
+// values that an unknown handle never dereferences beyond the documented neutral answer.
+std::vector<std::uint32_t> HarmlessValueArguments(const TValueProc& P, TValueScratch& S) {
+  const std::uint32_t size = Address(&S.Size), record = Address(S.Record), text = Address(S.EmptyText);
+  const bool readsRecord =
+      P.Direction == FIELD_DIR_READ && (P.FieldType == HV_FT_GUID || P.FieldType == HV_FT_DATETIME);
+  if (readsRecord) return {record, kUnregistered, 0};
+  if (P.FieldType == HV_FT_BLOB) return {0, 0, 0, 0, size};
+  std::vector<std::uint32_t> args{kUnregistered, 0};
+  if (P.ArgWords == 4) {
+    const bool pointers =
+        P.FieldType == HV_FT_STRING || P.FieldType == HV_FT_EXTENDED || P.FieldType == HV_FT_WIDESTRING;
+    if (pointers) return {kUnregistered, 0, P.Direction == FIELD_DIR_READ ? 0 : text, size};
+    return {kUnregistered, 0, 0, 0};  // a 64-bit integer or double of zero
+  }
+  if (P.ArgWords == 3)
+    args.push_back(P.FieldType == HV_FT_GUID || P.FieldType == HV_FT_DATETIME ? record : 0);
+  return args;
+}
+
+void ExpectCallerStateKept(const char* What, const THvCallResult& R, int ArgWords, int X87Results) {
+  EXPECT_EQ(R.Popped, 4 * ArgWords) << What << " popped " << R.Popped << " bytes, expected " << 4 * ArgWords;
+  EXPECT_EQ(R.Clobbered, 0u) << What
+                             << " lost callee-saved state (EBX 1, ESI 2, EDI 4, DF 8): " << R.Clobbered;
+  EXPECT_EQ(R.X87Pushed, X87Results) << What << " left " << R.X87Pushed << " values on the x87 stack";
+}
 #endif
 
 class ExportAbi : public ::testing::Test {
@@ -103,18 +160,43 @@ TEST_F(ExportAbi, NoOrdinalOutsideTheTableAndNoDecoratedName) {
 }
 
 #if defined(__i386__)
-TEST_F(ExportAbi, EachExportPopsExactlyItsArgumentBytes) {
+TEST(StdcallProbe, SeesEachFaultOfABadlyBehavedCallee) {
+  const std::uint32_t args[3] = {1, 2, 3};
+  THvCallResult result{};
+  HvCallStdcall(reinterpret_cast<const void*>(&HvBadlyBehavedCallee), args, 3, &result);
+  EXPECT_EQ(result.Popped, 8);
+  EXPECT_EQ(result.Clobbered, kClobberedEbx | kClobberedEsi | kClobberedDirectionFlag);
+  EXPECT_EQ(result.X87Pushed, 1);
+}
+
+TEST_F(ExportAbi, EachExportKeepsTheCallersStackAndRegisters) {
   for (const TExportEntry& e : kExportTable) {
     const void* function = ByName(FModule.Get(), e.Name);
     if (function == nullptr) continue;  // reported by the name test
     TScratch scratch;
     const std::vector<std::uint32_t> args = HarmlessArguments(e.Name, scratch);
     ASSERT_EQ(static_cast<int>(args.size()), e.ArgCount) << "harmless arguments for " << e.Name;
-    std::int32_t popped = -1;
-    HvCallStdcall(function, args.data(), static_cast<std::uint32_t>(args.size()), &popped);
-    EXPECT_EQ(popped, 4 * e.ArgCount)
-        << e.Name << " popped " << popped << " bytes, expected " << 4 * e.ArgCount;
+    THvCallResult result{};
+    HvCallStdcall(function, args.data(), static_cast<std::uint32_t>(args.size()), &result);
+    ExpectCallerStateKept(e.Name, result, e.ArgCount, 0);
     EXPECT_EQ(scratch.Handle, 0u) << e.Name << " wrote a handle for a rejected call";
+  }
+}
+
+TEST_F(ExportAbi, EachValueProcedureKeepsTheCallersStackAndRegisters) {
+  const auto getProc = reinterpret_cast<HV_PFN_FieldGetProc>(ByName(FModule.Get(), "FieldGetProc"));
+  ASSERT_NE(getProc, nullptr);
+  for (const TValueProc& p : kValueProcs) {
+    const std::string what =
+        "value procedure (" + std::to_string(p.Direction) + ", " + std::to_string(p.FieldType) + ")";
+    const void* function = reinterpret_cast<const void*>(getProc(p.Direction, p.FieldType));
+    ASSERT_NE(function, nullptr) << what << " is not offered";
+    TValueScratch scratch;
+    const std::vector<std::uint32_t> args = HarmlessValueArguments(p, scratch);
+    ASSERT_EQ(static_cast<int>(args.size()), p.ArgWords) << "harmless arguments for " << what;
+    THvCallResult result{};
+    HvCallStdcall(function, args.data(), static_cast<std::uint32_t>(args.size()), &result);
+    ExpectCallerStateKept(what.c_str(), result, p.ArgWords, p.X87Results);
   }
 }
 #endif
