@@ -26,7 +26,11 @@ const
 {$IFDEF MSWINDOWS}
   HalvernLibrary = 'Halvern.dll';
 {$ELSE}
-  HalvernLibrary = 'halvern';
+{$IFDEF FPC}
+  HalvernLibrary = 'halvern'; { linked as -lhalvern }
+{$ELSE}
+  HalvernLibrary = 'libhalvern.so.1'; { loaded by its SONAME }
+{$ENDIF}
 {$ENDIF}
 
   { The library's version; the major number changes only when the binary interface does. }
