@@ -17,6 +17,7 @@
 #include "config/HeadlessConfigView.h"
 #include "platform/CodePage.h"
 #include "platform/MessageBox.h"
+#include "platform/VisualStyles.h"
 #include "platform/Window.h"
 
 namespace halvern {
@@ -205,6 +206,9 @@ void TWin32ConfigView::CreateControls() {
 }
 
 bool TWin32ConfigView::CreatePage(HWND Parent) {
+  // The controls bind their classes when created: made in the engine's own context, they are the
+  // version 6 (themed) ones even in a host without a manifest.
+  const platform::TModuleVisualStyles Styles;
   if (!RegisterPageClass()) return false;
   FDpi = platform::WindowDpi(Parent);
   LOGFONTW Font{};

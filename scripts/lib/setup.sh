@@ -10,7 +10,12 @@ HALVERN_PACKAGES_BUILD=(cmake ninja-build g++ libgtest-dev googletest python3)
 HALVERN_PACKAGES_TEST=("${HALVERN_PACKAGES_BUILD[@]}" clang clang-format libclang-rt-14-dev
                        g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386
                        g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xauth
-                       imagemagick fonts-wqy-microhei)
+                       imagemagick fonts-wqy-microhei
+                       llvm lld fp-compiler pkg-config)
+# The packaging command (scripts/package.sh): both builds, the Microsoft-format import library (llvm),
+# the zip and the Debian package tools, and lintian to check the package.
+HALVERN_PACKAGES_PACKAGE=("${HALVERN_PACKAGES_BUILD[@]}" g++-mingw-w64-i686-posix binutils-mingw-w64-i686 llvm
+                          zip dpkg-dev lintian)
 
 halvern_log() { printf '==> %s\n' "$*" >&2; }
 

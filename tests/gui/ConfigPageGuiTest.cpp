@@ -126,6 +126,23 @@ TEST_F(ConfigPageGui, ControlsShowThePortAndTabInTheirOrder) {
   EXPECT_EQ(Api.ConfigIsEOF(Page), -1);
 }
 
+// This program has no manifest, so a button it makes itself is the version 5 one; the page's controls are
+// made in the engine's own context and must be the themed version 6 ones. BCM_GETIDEALSIZE is answered
+// by version 6 buttons only.
+TEST_F(ConfigPageGui, ControlsAreTheVersion6OnesWhateverTheHostsManifest) {
+  const auto AnswersV6 = [](HWND Button) {
+    SIZE Ideal{};
+    return SendMessageW(Button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&Ideal)) != 0 && Ideal.cx > 0;
+  };
+  HWND Plain =
+      CreateWindowExW(0, L"Button", L"x", WS_CHILD, 0, 0, 8, 8, Host.Handle(), nullptr, nullptr, nullptr);
+  ASSERT_NE(Plain, nullptr);
+  EXPECT_FALSE(AnswersV6(Plain)) << "the host's own buttons should stay version 5";
+  DestroyWindow(Plain);
+  EXPECT_TRUE(AnswersV6(TitleBox));
+  EXPECT_TRUE(AnswersV6(FindChild(PageWnd, L"Button", kAdd)));
+}
+
 TEST_F(ConfigPageGui, ButtonsAddDeleteAndMoveItems) {
   Click(kAdd);
   EXPECT_EQ(ListItems(List), (TItems{kNumber, kFlag, kRemark,
