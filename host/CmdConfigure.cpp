@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/Commands.h"
+#include "host/HostOptions.h"
 #include "platform/CodePage.h"
 
 #ifdef _WIN32
@@ -223,7 +224,7 @@ int RunConfigure(TCommandContext& C) {
 // Exit status: 0 confirmed, 1 cancelled or failed, 2 usage error or no Windows host.
 const TCommandRegistration Configure({"configure", "[--kind import|export] [--options TEXT]",
                                       "edit a port on its page, print its options (Windows; else exit 2)",
-                                      &RunConfigure});
+                                      hoKind | hoOptions, &RunConfigure});
 
 }  // namespace
 }  // namespace halvern::host

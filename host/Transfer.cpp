@@ -128,6 +128,10 @@ TExportCursor::TExportCursor(TPortSession& Session) : FEngine(Session.Engine()),
   }
 }
 
+void TExportCursor::Begin() {
+  FEngine.Append(FHandle);
+}
+
 void TExportCursor::Write(const std::vector<std::string>& Values) {
   FEngine.Append(FHandle);
   for (size_t I = 0; I < FTextProcs.size() && I < Values.size(); ++I) {

@@ -89,6 +89,8 @@ class TExportCursor {
   size_t ColumnCount() const noexcept { return FTextProcs.size(); }
   // Append, one value per column (missing values stay empty), Post.
   void Write(const std::vector<std::string>& Values);
+  // Append alone: the port then writes its file (the title line, if any) even with no record posted.
+  void Begin();
 
  private:
   TEngineLib& FEngine;
