@@ -28,7 +28,7 @@
 namespace halvern::host {
 namespace {
 
-constexpr size_t kWriteBlock = 1 << 20;
+constexpr size_t kWriteBlock = 256 * 1024;
 
 std::string Trimmed(const std::string& S) {
   const auto Blank = [](char C) { return static_cast<unsigned char>(C) <= 32; };

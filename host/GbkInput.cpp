@@ -11,7 +11,7 @@
 namespace halvern::host {
 namespace {
 
-constexpr size_t kBlock = 1 << 20;
+constexpr size_t kBlock = 256 * 1024;
 
 bool IsAscii(std::string_view S) {
   return std::all_of(S.begin(), S.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; });
@@ -83,9 +83,9 @@ void TGbkInput::Convert(std::string_view Utf8) {
   } else {
     // GBK has no '?' of its own to give: any '?' more than the input had stands for a character that
     // did not convert.
+    // Bytes that are not UTF-8 become '?' as well.
     std::string Gbk = platform::Utf8ToAnsi(Utf8);
-    const bool Valid = IsUtf8(Utf8);
-    if (!Valid || std::count(Gbk.begin(), Gbk.end(), '?') != std::count(Utf8.begin(), Utf8.end(), '?')) {
+    if (std::count(Gbk.begin(), Gbk.end(), '?') != std::count(Utf8.begin(), Utf8.end(), '?')) {
       // Find the line at fault.
       int64_t Line = FLine;
       for (size_t Start = 0; Start < Utf8.size(); ++Line) {

@@ -72,7 +72,7 @@ class TImportCursor {
   void First();  // MoveFirst: loads the device file
   bool Eof() const;
   void Next();
-  // The current record's values (GBK), one per column, by the two-call size/copy rule.
+  // The current record's values (GBK), one per column, under the engine's size/copy rule.
   void Read(std::vector<std::string>& Values);
 
  private:
