@@ -20,6 +20,7 @@
 #include "host/Commands.h"
 #include "host/Csv.h"
 #include "host/DeviceText.h"
+#include "host/GbkCodec.h"
 #include "host/HostConsole.h"
 #include "host/HostOptions.h"
 #include "host/OptionsText.h"
@@ -28,7 +29,7 @@
 namespace halvern::host {
 namespace {
 
-constexpr size_t kWriteBlock = 256 * 1024;
+constexpr size_t kBlock = 256 * 1024;
 
 std::string Trimmed(const std::string& S) {
   const auto Blank = [](char C) { return static_cast<unsigned char>(C) <= 32; };
@@ -146,8 +147,9 @@ int RunImport(TCommandContext& C) {
 
   TImportCursor Cursor(Session);
   Cursor.First();
-  std::string Csv;  // GBK until it is written
-  AppendCsvRecord(Csv, Columns);
+  // GBK until it is written, in blocks that end with a record, so none is copied as the text grows.
+  std::vector<std::string> Csv(1);
+  AppendCsvRecord(Csv.back(), Columns);
   TProgress Progress(C.Err, "imported");
   int64_t Records = 0;
   std::vector<std::string> Values, Row(Columns.size());
@@ -155,11 +157,15 @@ int RunImport(TCommandContext& C) {
     Cursor.Read(Values);
     ++Records;
     for (const std::string& V : Values) Check.Add(V, Records + (HasTitle ? 1 : 0));
+    if (Csv.back().size() >= kBlock) {
+      Csv.emplace_back();
+      Csv.back().reserve(kBlock + kBlock / 4);
+    }
     if (!Picks.empty()) {
       for (size_t I = 0; I < Picks.size(); ++I) Row[I] = Values[Picks[I]];
-      AppendCsvRecord(Csv, Row);
+      AppendCsvRecord(Csv.back(), Row);
     } else {
-      AppendCsvRecord(Csv, Values);
+      AppendCsvRecord(Csv.back(), Values);
     }
     Progress.Update(Records);
   }
@@ -168,15 +174,17 @@ int RunImport(TCommandContext& C) {
   if (Session.Failed()) return DeviceFailed(C, O, Session.Events());
   if (!O.NoTextCheck && Check.Kind() != TTextKind::Gbk) return TextRefused();
 
-  // Converted a block at a time; a line feed never falls inside a GBK character.
   int64_t Bytes = 0;
-  for (size_t Start = 0; Start < Csv.size();) {
-    size_t End = Start + kWriteBlock < Csv.size() ? Csv.find('\n', Start + kWriteBlock) : std::string::npos;
-    End = End == std::string::npos ? Csv.size() : End + 1;
-    const std::string Text = EngineToStream(O, std::string_view(Csv).substr(Start, End - Start));
+  std::string Text;
+  for (const std::string& Block : Csv) {
+    Text.clear();
+    if (O.Encoding == TEncoding::Gbk) {
+      Text = Block;
+    } else if (!FastGbkToUtf8(Block, Text)) {
+      Text = EngineToStream(O, Block);
+    }
     C.Out.write(Text.data(), static_cast<std::streamsize>(Text.size()));
     Bytes += static_cast<int64_t>(Text.size());
-    Start = End;
   }
   C.Out.flush();
   if (!C.Out) {

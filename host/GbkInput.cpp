@@ -4,6 +4,7 @@
 #include <cstring>
 #include <istream>
 
+#include "host/GbkCodec.h"
 #include "host/HostOptions.h"
 #include "host/Transfer.h"
 #include "platform/CodePage.h"
@@ -12,10 +13,6 @@ namespace halvern::host {
 namespace {
 
 constexpr size_t kBlock = 256 * 1024;
-
-bool IsAscii(std::string_view S) {
-  return std::all_of(S.begin(), S.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; });
-}
 
 // True when every byte belongs to a valid UTF-8 sequence.
 bool IsUtf8(std::string_view S) {
@@ -78,33 +75,34 @@ bool TGbkInput::Fill() {
 }
 
 void TGbkInput::Convert(std::string_view Utf8) {
-  if (!FFromUtf8 || IsAscii(Utf8)) {
+  const size_t Start = FOut.size();
+  if (!FFromUtf8) {
     FOut.append(Utf8);
-  } else {
-    // GBK has no '?' of its own to give: any '?' more than the input had stands for a character that
-    // did not convert.
-    // Bytes that are not UTF-8 become '?' as well.
+  } else if (!FastUtf8ToGbk(Utf8, FOut)) {
+    // Something the tables do not cover: the platform converts, and the text must come back unchanged.
+    FOut.resize(Start);
     std::string Gbk = platform::Utf8ToAnsi(Utf8);
-    if (std::count(Gbk.begin(), Gbk.end(), '?') != std::count(Utf8.begin(), Utf8.end(), '?')) {
-      // Find the line at fault.
-      int64_t Line = FLine;
-      for (size_t Start = 0; Start < Utf8.size(); ++Line) {
-        const size_t End = std::min(Utf8.find('\n', Start), Utf8.size() - 1) + 1;
-        const std::string_view Text = Utf8.substr(Start, End - Start);
-        std::string Unused;
-        if (!IsUtf8(Text))
-          throw EHostError("line " + std::to_string(Line) +
-                           ": the text is not UTF-8 (if the CSV is GBK, add --encoding gbk)");
-        if (!FitsGbk(Text, Unused))
-          throw EHostError("line " + std::to_string(Line) +
-                           ": a value holds characters the device's code page (GBK) cannot represent");
-        Start = End;
-      }
-      throw EHostError("the input does not convert to GBK");
-    }
+    if (platform::AnsiToUtf8(Gbk) != Utf8) ThrowAtFault(Utf8);
     FOut.append(Gbk);
   }
   FLine += std::count(Utf8.begin(), Utf8.end(), '\n');
+}
+
+void TGbkInput::ThrowAtFault(std::string_view Utf8) const {
+  int64_t Line = FLine;
+  for (size_t Start = 0; Start < Utf8.size(); ++Line) {
+    const size_t End = std::min(Utf8.find('\n', Start), Utf8.size() - 1) + 1;
+    const std::string_view Text = Utf8.substr(Start, End - Start);
+    std::string Unused;
+    if (!IsUtf8(Text))
+      throw EHostError("line " + std::to_string(Line) +
+                       ": the text is not UTF-8 (if the CSV is GBK, add --encoding gbk)");
+    if (!FitsGbk(Text, Unused))
+      throw EHostError("line " + std::to_string(Line) +
+                       ": a value holds characters the device's code page (GBK) cannot represent");
+    Start = End;
+  }
+  throw EHostError("the input does not convert to GBK");
 }
 
 }  // namespace halvern::host

@@ -1,0 +1,149 @@
+#include "host/GbkCodec.h"
+
+#include <vector>
+
+#include "platform/CodePage.h"
+
+namespace halvern::host {
+namespace {
+
+constexpr unsigned kLeadFirst = 0x81, kLeadLast = 0xFE, kTrailFirst = 0x40, kTrailLast = 0xFE;
+constexpr unsigned kTrails = kTrailLast - kTrailFirst + 1;
+
+bool IsTrail(unsigned T) {
+  return T >= kTrailFirst && T <= kTrailLast && T != 0x7F;
+}
+
+// All double-byte codes, in the order of the tables' index.
+std::string AllPairs() {
+  std::string Pairs;
+  for (unsigned L = kLeadFirst; L <= kLeadLast; ++L)
+    for (unsigned T = kTrailFirst; T <= kTrailLast; ++T)
+      if (IsTrail(T)) Pairs += {static_cast<char>(L), static_cast<char>(T)};
+  return Pairs;
+}
+
+size_t IndexOf(uint8_t L, unsigned T) {
+  return (L - kLeadFirst) * kTrails + (T - kTrailFirst);
+}
+
+// GBK -> UTF-16, by (lead - 0x81) * kTrails + (trail - 0x40); 0 when not covered.
+struct TForward {
+  std::vector<char16_t> ToWide;
+
+  TForward() : ToWide((kLeadLast - kLeadFirst + 1) * kTrails, 0) {
+    // Every code in one conversion: each converts to exactly one UTF-16 unit (an unmapped one to a
+    // replacement), so the result lines up with the codes.
+    const std::string Pairs = AllPairs();
+    const std::u16string Wide = platform::AnsiToWide(Pairs);
+    if (Wide.size() * 2 != Pairs.size()) return;  // no alignment: leave every code to the platform
+    for (size_t I = 0; I < Wide.size(); ++I) {
+      const char16_t W = Wide[I];
+      if (W >= 0x80 && W != 0xFFFD && (W < 0xD800 || W > 0xDFFF))
+        ToWide[IndexOf(static_cast<uint8_t>(Pairs[I * 2]), static_cast<uint8_t>(Pairs[I * 2 + 1]))] = W;
+    }
+  }
+};
+
+// UTF-16 -> GBK (lead << 8 | trail), by code unit; 0 when not covered. Only codes that come back to
+// themselves: a unit the platform maps to a look-alike (a best fit) stays with the platform.
+struct TBackward {
+  std::vector<uint16_t> ToGbk;
+
+  explicit TBackward(const TForward& Forward) : ToGbk(0x10000, 0) {
+    const std::string Pairs = AllPairs();
+    std::u16string Lines;  // one unit per line
+    for (size_t I = 0; I < Pairs.size(); I += 2)
+      Lines += {Forward.ToWide[IndexOf(static_cast<uint8_t>(Pairs[I]), static_cast<uint8_t>(Pairs[I + 1]))],
+                u'\n'};
+    const std::string Back = platform::WideToAnsi(Lines);
+    size_t At = 0;
+    for (size_t I = 0; I < Pairs.size(); I += 2) {
+      const size_t End = Back.find('\n', At);
+      if (End == std::string::npos) return;
+      const char16_t W = Lines[I];
+      if (W != 0 && End - At == 2 && Back.compare(At, 2, Pairs, I, 2) == 0 && ToGbk[W] == 0)
+        ToGbk[W] =
+            static_cast<uint16_t>(static_cast<uint8_t>(Pairs[I]) << 8 | static_cast<uint8_t>(Pairs[I + 1]));
+      At = End + 1;
+    }
+  }
+};
+
+const TForward& Forward() {
+  static const TForward Instance;
+  return Instance;
+}
+
+const TBackward& Backward() {
+  static const TBackward Instance(Forward());
+  return Instance;
+}
+
+}  // namespace
+
+bool FastGbkToUtf8(std::string_view Gbk, std::string& Out) {
+  const TForward* T = nullptr;
+  // Written through a pointer into room for the worst case (two bytes of GBK make three of UTF-8).
+  const size_t Start = Out.size();
+  Out.resize(Start + Gbk.size() + Gbk.size() / 2 + 1);
+  char* P = Out.data() + Start;
+  const auto* In = reinterpret_cast<const uint8_t*>(Gbk.data());
+  const auto* End = In + Gbk.size();
+  while (In < End) {
+    const uint8_t L = *In;
+    if (L < 0x80) {
+      *P++ = static_cast<char>(L);
+      ++In;
+      continue;
+    }
+    const unsigned Tr = In + 1 < End ? In[1] : 0;
+    if (L < kLeadFirst || L > kLeadLast || !IsTrail(Tr)) return false;
+    if (T == nullptr) T = &Forward();
+    const char16_t W = T->ToWide[IndexOf(L, Tr)];
+    if (W == 0) return false;
+    if (W < 0x800) {
+      *P++ = static_cast<char>(0xC0 | W >> 6);
+    } else {
+      *P++ = static_cast<char>(0xE0 | W >> 12);
+      *P++ = static_cast<char>(0x80 | ((W >> 6) & 0x3F));
+    }
+    *P++ = static_cast<char>(0x80 | (W & 0x3F));
+    In += 2;
+  }
+  Out.resize(static_cast<size_t>(P - Out.data()));
+  return true;
+}
+
+bool FastUtf8ToGbk(std::string_view Utf8, std::string& Out) {
+  const TBackward* T = nullptr;
+  Out.reserve(Out.size() + Utf8.size());
+  for (size_t I = 0; I < Utf8.size();) {
+    size_t J = I;
+    while (J < Utf8.size() && static_cast<uint8_t>(Utf8[J]) < 0x80) ++J;
+    Out.append(Utf8.data() + I, J - I);
+    if ((I = J) == Utf8.size()) break;
+    // Two- and three-byte sequences only: the tables hold the Basic Multilingual Plane.
+    const auto B0 = static_cast<uint8_t>(Utf8[I]);
+    const unsigned B1 = I + 1 < Utf8.size() ? static_cast<uint8_t>(Utf8[I + 1]) : 0;
+    const unsigned B2 = I + 2 < Utf8.size() ? static_cast<uint8_t>(Utf8[I + 2]) : 0;
+    char32_t C = 0;
+    if (B0 >= 0xC2 && B0 <= 0xDF && (B1 & 0xC0) == 0x80) {
+      C = (B0 & 0x1Fu) << 6 | (B1 & 0x3F);
+      I += 2;
+    } else if (B0 >= 0xE0 && B0 <= 0xEF && (B1 & 0xC0) == 0x80 && (B2 & 0xC0) == 0x80) {
+      C = (B0 & 0x0Fu) << 12 | (B1 & 0x3Fu) << 6 | (B2 & 0x3F);
+      if (C < 0x800) return false;  // overlong
+      I += 3;
+    } else {
+      return false;
+    }
+    if (T == nullptr) T = &Backward();
+    const uint16_t G = T->ToGbk[C];
+    if (G == 0) return false;
+    Out += {static_cast<char>(G >> 8), static_cast<char>(G & 0xFF)};
+  }
+  return true;
+}
+
+}  // namespace halvern::host
