@@ -8,6 +8,7 @@ Both directions use the device file's dialect: "|" between fields, CR LF between
 when it holds "|", CR LF, a double quote or a blank (inner quotes tripled), no final line break.
 """
 import csv
+import io
 import sys
 
 
@@ -29,8 +30,10 @@ def export(csv_path: str, device_path: str) -> None:
 def import_(device_path: str, csv_path: str) -> None:
     with open(device_path, "r", encoding="gbk", newline="") as source, \
             open(csv_path, "w", encoding="utf-8", newline="") as target:
+        # The device file triples a quote inside quoted text where the csv module doubles it.
+        text = io.StringIO(source.read().replace('"""', '""'), newline="")
         writer = csv.writer(target, lineterminator="\r\n")
-        writer.writerows(csv.reader(source, delimiter="|", quotechar='"'))
+        writer.writerows(csv.reader(text, delimiter="|", quotechar='"'))
 
 
 def main() -> int:

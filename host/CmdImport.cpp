@@ -82,6 +82,27 @@ std::string Joined(const std::vector<std::string>& Titles) {
   return Text;
 }
 
+// One CSV field from a GBK value, in the output's encoding. Scratch and Wide are working space, kept
+// between calls so that a value costs no allocation.
+void AppendField(std::string& Out, std::string_view Gbk, bool Utf8, std::string& Scratch, std::string& Wide) {
+  if (CsvNeedsQuotes(Gbk)) {
+    Scratch.clear();
+    AppendCsvField(Scratch, Gbk);
+    Gbk = Scratch;
+  }
+  if (!Utf8) {
+    Out.append(Gbk);
+    return;
+  }
+  if (Wide.size() < Utf8Room(Gbk.size())) Wide.resize(Utf8Room(Gbk.size()) * 2);
+  const size_t N = GbkToUtf8Into(Gbk, Wide.data());
+  if (N != std::string_view::npos) {
+    Out.append(Wide.data(), N);
+  } else {
+    Out += ToTerminal(std::string(Gbk));
+  }
+}
+
 int RunImport(TCommandContext& C) {
   THostOptions O;
   if (const int Status = ParseHostOptions(C, "import", hoTransfer | hoImport, O); Status != ExitOk)
@@ -147,26 +168,36 @@ int RunImport(TCommandContext& C) {
 
   TImportCursor Cursor(Session);
   Cursor.First();
-  // GBK until it is written, in blocks that end with a record, so none is copied as the text grows.
+  // The CSV in its final encoding, kept until every value has passed the check, in blocks that end with
+  // a record so that none is copied as the text grows.
+  const bool Utf8 = O.Encoding == TEncoding::Utf8;
   std::vector<std::string> Csv(1);
-  AppendCsvRecord(Csv.back(), Columns);
+  std::string Scratch, Wide;
+  const auto AppendRecord = [&](std::string& Out, size_t Count, auto&& ValueAt) {
+    const size_t Before = Out.size();
+    for (size_t I = 0; I < Count; ++I) {
+      if (I > 0) Out += ',';
+      AppendField(Out, ValueAt(I), Utf8, Scratch, Wide);
+    }
+    // One empty field alone would read back as no record at all.
+    if (Count == 1 && Out.size() == Before) Out += "\"\"";
+    Out += "\r\n";
+  };
+  AppendRecord(Csv.back(), Columns.size(), [&](size_t I) { return std::string_view(Columns[I]); });
   TProgress Progress(C.Err, "imported");
   int64_t Records = 0;
-  std::vector<std::string> Values, Row(Columns.size());
+  const size_t Count = Picks.empty() ? Columns.size() : Picks.size();
   for (; !Cursor.Eof(); Cursor.Next()) {
-    Cursor.Read(Values);
     ++Records;
-    for (const std::string& V : Values) Check.Add(V, Records + (HasTitle ? 1 : 0));
     if (Csv.back().size() >= kBlock) {
       Csv.emplace_back();
       Csv.back().reserve(kBlock + kBlock / 4);
     }
-    if (!Picks.empty()) {
-      for (size_t I = 0; I < Picks.size(); ++I) Row[I] = Values[Picks[I]];
-      AppendCsvRecord(Csv.back(), Row);
-    } else {
-      AppendCsvRecord(Csv.back(), Values);
-    }
+    AppendRecord(Csv.back(), Count, [&](size_t I) {
+      const std::string_view V = Cursor.Value(Picks.empty() ? I : Picks[I]);
+      Check.Add(V, Records + (HasTitle ? 1 : 0));
+      return V;
+    });
     Progress.Update(Records);
   }
   Progress.Done();
@@ -175,16 +206,9 @@ int RunImport(TCommandContext& C) {
   if (!O.NoTextCheck && Check.Kind() != TTextKind::Gbk) return TextRefused();
 
   int64_t Bytes = 0;
-  std::string Text;
   for (const std::string& Block : Csv) {
-    Text.clear();
-    if (O.Encoding == TEncoding::Gbk) {
-      Text = Block;
-    } else if (!FastGbkToUtf8(Block, Text)) {
-      Text = EngineToStream(O, Block);
-    }
-    C.Out.write(Text.data(), static_cast<std::streamsize>(Text.size()));
-    Bytes += static_cast<int64_t>(Text.size());
+    C.Out.write(Block.data(), static_cast<std::streamsize>(Block.size()));
+    Bytes += static_cast<int64_t>(Block.size());
   }
   C.Out.flush();
   if (!C.Out) {

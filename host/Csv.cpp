@@ -102,12 +102,16 @@ bool TCsvReader::ReadRecord(std::vector<std::string>& Fields) {
   }
 }
 
-void AppendCsvField(std::string& Out, std::string_view Field) {
+bool CsvNeedsQuotes(std::string_view Field) {
   // A plain loop: find_first_of searches the four syntax characters once per byte of the field.
   bool Plain = true;
   for (const char C : Field)
     Plain &= static_cast<unsigned char>(C) > ',' || (C != ',' && C != '"' && C != '\r' && C != '\n');
-  if (Plain) {
+  return !Plain;
+}
+
+void AppendCsvField(std::string& Out, std::string_view Field) {
+  if (!CsvNeedsQuotes(Field)) {
     Out.append(Field);
     return;
   }

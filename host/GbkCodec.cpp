@@ -1,5 +1,7 @@
 #include "host/GbkCodec.h"
 
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/CodePage.h"
@@ -70,6 +72,13 @@ struct TBackward {
   }
 };
 
+// True when the 8 bytes at P are all ASCII.
+bool AsciiWord(const uint8_t* P) {
+  uint64_t Word;
+  std::memcpy(&Word, P, 8);
+  return (Word & 0x8080808080808080ull) == 0;
+}
+
 const TForward& Forward() {
   static const TForward Instance;
   return Instance;
@@ -82,15 +91,18 @@ const TBackward& Backward() {
 
 }  // namespace
 
-bool FastGbkToUtf8(std::string_view Gbk, std::string& Out) {
+size_t GbkToUtf8Into(std::string_view Gbk, char* Out) {
   const TForward* T = nullptr;
-  // Written through a pointer into room for the worst case (two bytes of GBK make three of UTF-8).
-  const size_t Start = Out.size();
-  Out.resize(Start + Gbk.size() + Gbk.size() / 2 + 1);
-  char* P = Out.data() + Start;
+  char* P = Out;
   const auto* In = reinterpret_cast<const uint8_t*>(Gbk.data());
   const auto* End = In + Gbk.size();
   while (In < End) {
+    if (End - In >= 8 && AsciiWord(In)) {
+      std::memcpy(P, In, 8);
+      P += 8;
+      In += 8;
+      continue;
+    }
     const uint8_t L = *In;
     if (L < 0x80) {
       *P++ = static_cast<char>(L);
@@ -98,10 +110,10 @@ bool FastGbkToUtf8(std::string_view Gbk, std::string& Out) {
       continue;
     }
     const unsigned Tr = In + 1 < End ? In[1] : 0;
-    if (L < kLeadFirst || L > kLeadLast || !IsTrail(Tr)) return false;
+    if (L < kLeadFirst || L > kLeadLast || !IsTrail(Tr)) return std::string_view::npos;
     if (T == nullptr) T = &Forward();
     const char16_t W = T->ToWide[IndexOf(L, Tr)];
-    if (W == 0) return false;
+    if (W == 0) return std::string_view::npos;
     if (W < 0x800) {
       *P++ = static_cast<char>(0xC0 | W >> 6);
     } else {
@@ -111,38 +123,60 @@ bool FastGbkToUtf8(std::string_view Gbk, std::string& Out) {
     *P++ = static_cast<char>(0x80 | (W & 0x3F));
     In += 2;
   }
-  Out.resize(static_cast<size_t>(P - Out.data()));
+  return static_cast<size_t>(P - Out);
+}
+
+bool FastGbkToUtf8(std::string_view Gbk, std::string& Out) {
+  const size_t Start = Out.size();
+  Out.resize(Start + Utf8Room(Gbk.size()));
+  const size_t N = GbkToUtf8Into(Gbk, Out.data() + Start);
+  if (N == std::string_view::npos) return false;
+  Out.resize(Start + N);
   return true;
 }
 
 bool FastUtf8ToGbk(std::string_view Utf8, std::string& Out) {
   const TBackward* T = nullptr;
-  Out.reserve(Out.size() + Utf8.size());
-  for (size_t I = 0; I < Utf8.size();) {
-    size_t J = I;
-    while (J < Utf8.size() && static_cast<uint8_t>(Utf8[J]) < 0x80) ++J;
-    Out.append(Utf8.data() + I, J - I);
-    if ((I = J) == Utf8.size()) break;
+  // GBK never takes more bytes than UTF-8 for the same text.
+  const size_t Start = Out.size();
+  Out.resize(Start + Utf8.size());
+  char* P = Out.data() + Start;
+  const auto* In = reinterpret_cast<const uint8_t*>(Utf8.data());
+  const auto* End = In + Utf8.size();
+  while (In < End) {
+    if (End - In >= 8 && AsciiWord(In)) {
+      std::memcpy(P, In, 8);
+      P += 8;
+      In += 8;
+      continue;
+    }
+    const uint8_t B0 = *In;
+    if (B0 < 0x80) {
+      *P++ = static_cast<char>(B0);
+      ++In;
+      continue;
+    }
     // Two- and three-byte sequences only: the tables hold the Basic Multilingual Plane.
-    const auto B0 = static_cast<uint8_t>(Utf8[I]);
-    const unsigned B1 = I + 1 < Utf8.size() ? static_cast<uint8_t>(Utf8[I + 1]) : 0;
-    const unsigned B2 = I + 2 < Utf8.size() ? static_cast<uint8_t>(Utf8[I + 2]) : 0;
+    const unsigned B1 = In + 1 < End ? In[1] : 0;
+    const unsigned B2 = In + 2 < End ? In[2] : 0;
     char32_t C = 0;
     if (B0 >= 0xC2 && B0 <= 0xDF && (B1 & 0xC0) == 0x80) {
       C = (B0 & 0x1Fu) << 6 | (B1 & 0x3F);
-      I += 2;
+      In += 2;
     } else if (B0 >= 0xE0 && B0 <= 0xEF && (B1 & 0xC0) == 0x80 && (B2 & 0xC0) == 0x80) {
       C = (B0 & 0x0Fu) << 12 | (B1 & 0x3Fu) << 6 | (B2 & 0x3F);
       if (C < 0x800) return false;  // overlong
-      I += 3;
+      In += 3;
     } else {
       return false;
     }
     if (T == nullptr) T = &Backward();
     const uint16_t G = T->ToGbk[C];
     if (G == 0) return false;
-    Out += {static_cast<char>(G >> 8), static_cast<char>(G & 0xFF)};
+    *P++ = static_cast<char>(G >> 8);
+    *P++ = static_cast<char>(G & 0xFF);
   }
+  Out.resize(static_cast<size_t>(P - Out.data()));
   return true;
 }
 

@@ -16,4 +16,12 @@ namespace halvern::host {
 bool FastGbkToUtf8(std::string_view Gbk, std::string& Out);
 bool FastUtf8ToGbk(std::string_view Utf8, std::string& Out);
 
+// The room GbkToUtf8Into needs for GbkBytes of input: two bytes of GBK make at most three of UTF-8.
+constexpr size_t Utf8Room(size_t GbkBytes) {
+  return GbkBytes + GbkBytes / 2 + 1;
+}
+// Converts into Out, which has Utf8Room(Gbk.size()) bytes, and returns the bytes written, or npos
+// when Gbk holds text the tables do not cover.
+size_t GbkToUtf8Into(std::string_view Gbk, char* Out);
+
 }  // namespace halvern::host

@@ -91,26 +91,27 @@ void TImportCursor::Next() {
   FEngine.MoveNext(FHandle);
 }
 
+std::string_view TImportCursor::Value(size_t Column) {
+  const auto Index = static_cast<int32_t>(Column);
+  // The buffer goes along on the first call: the engine copies when it is large enough, which it nearly
+  // always is, and otherwise reports the size needed for a second call.
+  for (int Attempt = 0; Attempt < 2; ++Attempt) {
+    const int32_t Capacity = static_cast<int32_t>(
+        std::min<size_t>(FBuffer.size(), static_cast<size_t>(std::numeric_limits<int32_t>::max())));
+    int32_t Size = Capacity;
+    if (FProcs[Column](FHandle, Index, FBuffer.data(), &Size) == -1) {
+      if (Size > 0 && Size <= Capacity) return std::string_view(FBuffer.data(), static_cast<size_t>(Size));
+      break;
+    }
+    if (Size <= Capacity) break;
+    FBuffer.resize(static_cast<size_t>(Size) * 2);
+  }
+  return {};
+}
+
 void TImportCursor::Read(std::vector<std::string>& Values) {
   Values.resize(FProcs.size());
-  for (size_t I = 0; I < FProcs.size(); ++I) {
-    const auto Index = static_cast<int32_t>(I);
-    std::string& Value = Values[I];
-    Value.clear();
-    // The buffer goes along on the first call: the engine copies when it is large enough, which it
-    // nearly always is, and otherwise reports the size needed for a second call.
-    for (int Attempt = 0; Attempt < 2; ++Attempt) {
-      const int32_t Capacity = static_cast<int32_t>(
-          std::min<size_t>(FBuffer.size(), static_cast<size_t>(std::numeric_limits<int32_t>::max())));
-      int32_t Size = Capacity;
-      if (FProcs[I](FHandle, Index, FBuffer.data(), &Size) == -1) {
-        if (Size > 0 && Size <= Capacity) Value.assign(FBuffer.data(), static_cast<size_t>(Size));
-        break;
-      }
-      if (Size <= Capacity) break;
-      FBuffer.resize(static_cast<size_t>(Size) * 2);
-    }
-  }
+  for (size_t I = 0; I < FProcs.size(); ++I) Values[I] = Value(I);
 }
 
 TExportCursor::TExportCursor(TPortSession& Session) : FEngine(Session.Engine()), FHandle(Session.Handle()) {
