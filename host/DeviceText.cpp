@@ -34,7 +34,7 @@ size_t Utf8SequenceLength(std::string_view S, size_t I) {
 void TDeviceTextCheck::Add(std::string_view Value, int64_t Record) {
   // Plain ASCII without zero bytes, the common value, needs no closer look.
   bool Plain = true;
-  for (const char C : Value) Plain &= C > 0;
+  for (const char C : Value) Plain &= static_cast<signed char>(C) > 0;
   if (Plain && FStarted) return;
   if (!FStarted) {
     FStarted = true;
@@ -51,27 +51,29 @@ void TDeviceTextCheck::Add(std::string_view Value, int64_t Record) {
       I += N;
     }
   }
-  bool GbkOk = true;
+  bool Zero = false, Broken = false;
   for (size_t I = 0; I < Value.size();) {
     const auto B = static_cast<unsigned char>(Value[I]);
-    // GBK: ASCII but the zero byte, 0x80 alone, or a lead byte 0x81-0xFE with a trail byte 0x40-0xFE
-    // other than 0x7F.
-    if (B < 0x80 || B == 0x80) {
-      if (B == 0) GbkOk = false;
+    // GBK: ASCII, 0x80 alone, or a lead byte 0x81-0xFE with a trail byte 0x40-0xFE other than 0x7F.
+    if (B <= 0x80) {
+      Zero |= B == 0;
       ++I;
       continue;
     }
     const auto T = I + 1 < Value.size() ? static_cast<unsigned char>(Value[I + 1]) : 0;
-    if (B == 0xFF || T < 0x40 || T == 0x7F || T == 0xFF) GbkOk = false;
+    Broken |= B == 0xFF || T < 0x40 || T == 0x7F || T == 0xFF;
     I += 2;
   }
-  if (!GbkOk && FBadRecord == 0) FBadRecord = Record;
+  if (Zero && FZeroRecord == 0) FZeroRecord = Record;
+  if (Broken && FBrokenRecord == 0) FBrokenRecord = Record;
 }
 
 TTextKind TDeviceTextCheck::Kind() const noexcept {
   if (FMark != TTextKind::Gbk) return FMark;
-  if (FBadRecord != 0) return TTextKind::NotText;
+  if (FZeroRecord != 0) return TTextKind::NotText;
+  // UTF-8 text often ends in what GBK reads as half a character, so valid UTF-8 says more.
   if (FUtf8Valid && FUtf8Seen) return TTextKind::Utf8;
+  if (FBrokenRecord != 0) return TTextKind::NotText;
   return TTextKind::Gbk;
 }
 
@@ -82,8 +84,11 @@ std::string TDeviceTextCheck::Describe() const {
       return FMark == TTextKind::Utf8 ? "is UTF-8 text (it begins with a byte-order mark), not GBK"
                                       : "is UTF-8 text, not GBK";
     case TTextKind::NotText:
-      return "is not GBK text: record " + std::to_string(FBadRecord) +
-             " holds a zero byte or a broken double-byte character (UTF-16, or not a text file?)";
+      if (FZeroRecord != 0)
+        return "is not GBK text: record " + std::to_string(FZeroRecord) +
+               " holds a zero byte (UTF-16 without a byte-order mark, or not a text file?)";
+      return "is not GBK text: record " + std::to_string(FBrokenRecord) +
+             " holds a broken double-byte character";
     case TTextKind::Gbk: break;
   }
   return {};

@@ -26,7 +26,8 @@ class TDeviceTextCheck {
  private:
   bool FStarted = false;
   TTextKind FMark = TTextKind::Gbk;  // from a byte-order mark
-  int64_t FBadRecord = 0;            // first record with a zero byte or a broken double-byte character
+  int64_t FZeroRecord = 0;           // first record with a zero byte
+  int64_t FBrokenRecord = 0;         // first record with a broken double-byte character
   bool FUtf8Valid = true;            // every non-ASCII byte so far belongs to a valid UTF-8 sequence
   bool FUtf8Seen = false;            // at least one multi-byte UTF-8 sequence
 };
