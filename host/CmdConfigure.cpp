@@ -222,7 +222,7 @@ int RunConfigure(TCommandContext& C) {
 #endif
 
 // Exit status: 0 confirmed, 1 cancelled or failed, 2 usage error or no Windows host.
-const TCommandRegistration Configure({"configure", "[--kind import|export] [--options TEXT]",
+const TCommandRegistration Configure({"configure", "[--kind K] [--options TEXT]",
                                       "edit a port on its page, print its options (Windows; else exit 2)",
                                       hoKind | hoOptions, &RunConfigure});
 

@@ -22,7 +22,8 @@ constexpr const char* kExitCodes =
 
 void PrintHelp(std::ostream& Out) {
   Out << "usage: halvern [--engine PATH] COMMAND [OPTIONS]\n"
-         "       halvern COMMAND --help | --help | --version\n"
+         "       halvern COMMAND --help\n"
+         "       halvern --help | --version\n"
          "\n"
          "Loads the engine library (default: "
       << DefaultEnginePath()
@@ -32,12 +33,11 @@ void PrintHelp(std::ostream& Out) {
   for (const TCommand& Command : Commands()) {
     std::string Synopsis = Command.Name;
     if (*Command.Args) Synopsis += std::string(" ") + Command.Args;
-    Out << "  " << Synopsis;
-    Out << std::string(Synopsis.size() < 34 ? 34 - Synopsis.size() : 1, ' ') << Command.Summary << "\n";
+    Out << "  " << Synopsis << "\n      " << Command.Summary << "\n";
   }
   Out << "\noptions (each command takes those its --help lists):\n"
-         "  -h, --help          show this help, or a command's own\n"
-         "  --version           show the program's version\n";
+         "  -h, --help        show this help, or a command's own\n"
+         "  --version         show the program's version\n";
   PrintOptionHelp(Out, ~0u);
   Out << "\nCSV is UTF-8 with a header row; the device file is GBK text, \"|\" between fields, CR LF "
          "between\n"
