@@ -5,8 +5,8 @@ the same conversion, on the device emulator. Prints figures; never run as a test
     python3 bench/bench_cli.py [--rows N] [--runs N] [--halvern build/linux/halvern]
 
 The data is a stocktake asset list with Chinese names, commas, quotes, "|", blanks and line breaks in
-values. Each program runs --runs times and its fastest wall-clock time counts (the machine may be busy);
-the user+system time of that run is shown as well. Both programs' outputs are compared byte for byte.
+values. halvern and python take turns, --runs rounds, and each one's fastest wall-clock time counts (the
+machine may be busy); the user+system time of that run is shown as well. Both programs' outputs are compared byte for byte.
 """
 import argparse
 import csv
@@ -35,20 +35,27 @@ def make_csv(path: str, rows: int) -> None:
             writer.writerow([f"ZC-2023-{i:06d}", rng.choice(NAMES), str(rng.randint(0, 50))])
 
 
-def timed(args, stdin=None, stdout=None, runs=3):
-    """Fastest wall-clock seconds of `runs` runs, and the CPU seconds of that run."""
-    best = None
-    for _ in range(runs):
-        before = resource.getrusage(resource.RUSAGE_CHILDREN)
-        start = time.perf_counter()
-        with open(stdin, "rb") if stdin else open(os.devnull, "rb") as src, \
-                open(stdout, "wb") if stdout else open(os.devnull, "wb") as dst:
-            subprocess.run(args, stdin=src, stdout=dst, stderr=subprocess.DEVNULL, check=True)
-        wall = time.perf_counter() - start
-        after = resource.getrusage(resource.RUSAGE_CHILDREN)
-        cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
-        if best is None or wall < best[0]:
-            best = (wall, cpu)
+def run_once(args, stdin=None, stdout=None):
+    """Wall-clock and CPU seconds of one run."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.perf_counter()
+    with open(stdin, "rb") if stdin else open(os.devnull, "rb") as src, \
+            open(stdout, "wb") if stdout else open(os.devnull, "wb") as dst:
+        subprocess.run(args, stdin=src, stdout=dst, stderr=subprocess.DEVNULL, check=True)
+    wall = time.perf_counter() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return wall, (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+
+
+def alternated(rounds, *jobs):
+    """Runs the jobs in turn, round after round, and keeps each one's fastest run: on a shared machine a
+    slow spell then hits every side alike."""
+    best = [None] * len(jobs)
+    for _ in range(rounds):
+        for i, job in enumerate(jobs):
+            figure = run_once(**job)
+            if best[i] is None or figure[0] < best[i][0]:
+                best[i] = figure
     return best
 
 
@@ -60,7 +67,7 @@ def same(a: str, b: str) -> bool:
 def main() -> int:
     parser = argparse.ArgumentParser()
     parser.add_argument("--rows", type=int, default=200_000)
-    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--halvern", default=os.path.join(HERE, "..", "build", "linux", "halvern"))
     a = parser.parse_args()
     if not os.access(a.halvern, os.X_OK):
@@ -79,10 +86,10 @@ def main() -> int:
         halvern_csv, python_csv = os.path.join(work, "halvern.csv"), os.path.join(work, "python.csv")
 
         figures = {
-            "export": (timed([port[0], "export"] + port[1:], stdin=source, runs=a.runs),
-                       timed(baseline + ["export", source, python_device], runs=a.runs)),
-            "import": (timed([port[0], "import"] + port[1:], stdout=halvern_csv, runs=a.runs),
-                       timed(baseline + ["import", device, python_csv], runs=a.runs)),
+            "export": alternated(a.runs, {"args": [port[0], "export"] + port[1:], "stdin": source},
+                                 {"args": baseline + ["export", source, python_device]}),
+            "import": alternated(a.runs, {"args": [port[0], "import"] + port[1:], "stdout": halvern_csv},
+                                 {"args": baseline + ["import", device, python_csv]}),
         }
         size = os.path.getsize(source)
         print(f"{a.rows} rows, {size / 1e6:.1f} MB of UTF-8 CSV, {os.path.getsize(device) / 1e6:.1f} MB of GBK")

@@ -13,6 +13,7 @@
 // GBK text (see DeviceText.h). Every check runs before any output: on a failure standard output stays
 // empty and the status is 1. A device failure is reported on standard error, also with status 1.
 #include <algorithm>
+#include <array>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -80,6 +81,20 @@ std::string Joined(const std::vector<std::string>& Titles) {
   std::string Text;
   for (const std::string& T : Titles) Text += (Text.empty() ? "" : ",") + ToTerminal(T);
   return Text;
+}
+
+// True when the value goes out as it is: ASCII without a zero byte and without anything CSV quotes.
+// Most values (codes, counts) are.
+bool IsSimple(std::string_view V) {
+  static const auto Special = [] {
+    std::array<bool, 256> T{};
+    for (int B = 0x80; B < 0x100; ++B) T[B] = true;
+    for (const unsigned char B : {'\0', ',', '"', '\r', '\n'}) T[B] = true;
+    return T;
+  }();
+  bool Simple = true;
+  for (const char C : V) Simple &= !Special[static_cast<unsigned char>(C)];
+  return Simple;
 }
 
 // One CSV field from a GBK value, in the output's encoding. Scratch and Wide are working space, kept
@@ -173,17 +188,26 @@ int RunImport(TCommandContext& C) {
   const bool Utf8 = O.Encoding == TEncoding::Utf8;
   std::vector<std::string> Csv(1);
   std::string Scratch, Wide;
-  const auto AppendRecord = [&](std::string& Out, size_t Count, auto&& ValueAt) {
+  // Fields joined by commas and a CR LF; Value(I) gives field I, Check(V) checks it.
+  const auto AppendRecord = [&](std::string& Out, size_t Count, auto&& Value, auto&& Check) {
     const size_t Before = Out.size();
     for (size_t I = 0; I < Count; ++I) {
       if (I > 0) Out += ',';
-      AppendField(Out, ValueAt(I), Utf8, Scratch, Wide);
+      const std::string_view V = Value(I);
+      if (IsSimple(V)) {
+        Out.append(V);
+      } else {
+        Check(V);
+        AppendField(Out, V, Utf8, Scratch, Wide);
+      }
     }
     // One empty field alone would read back as no record at all.
     if (Count == 1 && Out.size() == Before) Out += "\"\"";
     Out += "\r\n";
   };
-  AppendRecord(Csv.back(), Columns.size(), [&](size_t I) { return std::string_view(Columns[I]); });
+  AppendRecord(
+      Csv.back(), Columns.size(), [&](size_t I) { return std::string_view(Columns[I]); },
+      [](std::string_view) {});
   TProgress Progress(C.Err, "imported");
   int64_t Records = 0;
   const size_t Count = Picks.empty() ? Columns.size() : Picks.size();
@@ -193,11 +217,10 @@ int RunImport(TCommandContext& C) {
       Csv.emplace_back();
       Csv.back().reserve(kBlock + kBlock / 4);
     }
-    AppendRecord(Csv.back(), Count, [&](size_t I) {
-      const std::string_view V = Cursor.Value(Picks.empty() ? I : Picks[I]);
-      Check.Add(V, Records + (HasTitle ? 1 : 0));
-      return V;
-    });
+    // A simple value tells the check nothing: it has seen the first one, which may hold a mark.
+    AppendRecord(
+        Csv.back(), Count, [&](size_t I) { return Cursor.Value(Picks.empty() ? I : Picks[I]); },
+        [&](std::string_view V) { Check.Add(V, Records + (HasTitle ? 1 : 0)); });
     Progress.Update(Records);
   }
   Progress.Done();

@@ -32,10 +32,6 @@ size_t Utf8SequenceLength(std::string_view S, size_t I) {
 }  // namespace
 
 void TDeviceTextCheck::Add(std::string_view Value, int64_t Record) {
-  // Plain ASCII without zero bytes, the common value, needs no closer look.
-  bool Plain = true;
-  for (const char C : Value) Plain &= static_cast<signed char>(C) > 0;
-  if (Plain && FStarted) return;
   if (!FStarted) {
     FStarted = true;
     if (Value.starts_with("\xFF\xFE") || Value.starts_with("\xFE\xFF")) FMark = TTextKind::Utf16;

@@ -16,7 +16,8 @@ enum class TTextKind { Gbk, Utf16, Utf8, NotText };
 
 class TDeviceTextCheck {
  public:
-  // One value of record Record (1-based, counting the title line).
+  // One value of record Record (1-based, counting the title line). A caller may leave out values that
+  // are plain ASCII without zero bytes, except the first: they say nothing about the text's kind.
   void Add(std::string_view Value, int64_t Record);
 
   TTextKind Kind() const noexcept;

@@ -1,5 +1,6 @@
 #include "host/GbkCodec.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -8,6 +9,9 @@
 
 namespace halvern::host {
 namespace {
+
+// ToUtf8's packed bytes are stored with one four-byte copy, lowest first.
+static_assert(std::endian::native == std::endian::little);
 
 constexpr unsigned kLeadFirst = 0x81, kLeadLast = 0xFE, kTrailFirst = 0x40, kTrailLast = 0xFE;
 constexpr unsigned kTrails = kTrailLast - kTrailFirst + 1;
@@ -29,11 +33,13 @@ size_t IndexOf(uint8_t L, unsigned T) {
   return (L - kLeadFirst) * kTrails + (T - kTrailFirst);
 }
 
-// GBK -> UTF-16, by (lead - 0x81) * kTrails + (trail - 0x40); 0 when not covered.
+// GBK -> UTF-16, by (lead - 0x81) * kTrails + (trail - 0x40); 0 when not covered. ToUtf8 holds the
+// same characters as UTF-8: the bytes from the lowest, the length in the top byte.
 struct TForward {
   std::vector<char16_t> ToWide;
+  std::vector<uint32_t> ToUtf8;
 
-  TForward() : ToWide((kLeadLast - kLeadFirst + 1) * kTrails, 0) {
+  TForward() : ToWide((kLeadLast - kLeadFirst + 1) * kTrails, 0), ToUtf8(ToWide.size(), 0) {
     // Every code in one conversion: each converts to exactly one UTF-16 unit (an unmapped one to a
     // replacement), so the result lines up with the codes.
     const std::string Pairs = AllPairs();
@@ -41,8 +47,12 @@ struct TForward {
     if (Wide.size() * 2 != Pairs.size()) return;  // no alignment: leave every code to the platform
     for (size_t I = 0; I < Wide.size(); ++I) {
       const char16_t W = Wide[I];
-      if (W >= 0x80 && W != 0xFFFD && (W < 0xD800 || W > 0xDFFF))
-        ToWide[IndexOf(static_cast<uint8_t>(Pairs[I * 2]), static_cast<uint8_t>(Pairs[I * 2 + 1]))] = W;
+      if (W < 0x80 || W == 0xFFFD || (W >= 0xD800 && W <= 0xDFFF)) continue;
+      const size_t At = IndexOf(static_cast<uint8_t>(Pairs[I * 2]), static_cast<uint8_t>(Pairs[I * 2 + 1]));
+      ToWide[At] = W;
+      ToUtf8[At] = W < 0x800 ? (0xC0u | W >> 6) | (0x80u | (W & 0x3F)) << 8 | 2u << 24
+                             : (0xE0u | W >> 12) | (0x80u | ((W >> 6) & 0x3F)) << 8 |
+                                   (0x80u | (W & 0x3F)) << 16 | 3u << 24;
     }
   }
 };
@@ -112,15 +122,11 @@ size_t GbkToUtf8Into(std::string_view Gbk, char* Out) {
     const unsigned Tr = In + 1 < End ? In[1] : 0;
     if (L < kLeadFirst || L > kLeadLast || !IsTrail(Tr)) return std::string_view::npos;
     if (T == nullptr) T = &Forward();
-    const char16_t W = T->ToWide[IndexOf(L, Tr)];
-    if (W == 0) return std::string_view::npos;
-    if (W < 0x800) {
-      *P++ = static_cast<char>(0xC0 | W >> 6);
-    } else {
-      *P++ = static_cast<char>(0xE0 | W >> 12);
-      *P++ = static_cast<char>(0x80 | ((W >> 6) & 0x3F));
-    }
-    *P++ = static_cast<char>(0x80 | (W & 0x3F));
+    const uint32_t U = T->ToUtf8[IndexOf(L, Tr)];
+    if (U == 0) return std::string_view::npos;
+    // Four bytes written, as many kept: the room holds the spare one.
+    std::memcpy(P, &U, 4);
+    P += U >> 24;
     In += 2;
   }
   return static_cast<size_t>(P - Out);
