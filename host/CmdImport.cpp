@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "host/ByteBuffer.h"
 #include "host/Commands.h"
 #include "host/Csv.h"
 #include "host/DeviceText.h"
@@ -29,8 +30,6 @@
 
 namespace halvern::host {
 namespace {
-
-constexpr size_t kBlock = 256 * 1024;
 
 std::string Trimmed(const std::string& S) {
   const auto Blank = [](char C) { return static_cast<unsigned char>(C) <= 32; };
@@ -97,24 +96,22 @@ bool IsSimple(std::string_view V) {
   return Simple;
 }
 
-// One CSV field from a GBK value, in the output's encoding. Scratch and Wide are working space, kept
-// between calls so that a value costs no allocation.
-void AppendField(std::string& Out, std::string_view Gbk, bool Utf8, std::string& Scratch, std::string& Wide) {
+// One CSV field from a GBK value, in the output's encoding. Scratch is working space kept between calls.
+void AppendField(TByteBuffer& Out, std::string_view Gbk, bool Utf8, std::string& Scratch) {
   if (CsvNeedsQuotes(Gbk)) {
     Scratch.clear();
     AppendCsvField(Scratch, Gbk);
     Gbk = Scratch;
   }
   if (!Utf8) {
-    Out.append(Gbk);
+    Out.Append(Gbk);
     return;
   }
-  if (Wide.size() < Utf8Room(Gbk.size())) Wide.resize(Utf8Room(Gbk.size()) * 2);
-  const size_t N = GbkToUtf8Into(Gbk, Wide.data());
+  const size_t N = GbkToUtf8Into(Gbk, Out.Reserve(Utf8Room(Gbk.size())));
   if (N != std::string_view::npos) {
-    Out.append(Wide.data(), N);
+    Out.Commit(N);
   } else {
-    Out += ToTerminal(std::string(Gbk));
+    Out.Append(ToTerminal(std::string(Gbk)));
   }
 }
 
@@ -183,43 +180,37 @@ int RunImport(TCommandContext& C) {
 
   TImportCursor Cursor(Session);
   Cursor.First();
-  // The CSV in its final encoding, kept until every value has passed the check, in blocks that end with
-  // a record so that none is copied as the text grows.
+  // The CSV in its final encoding, kept until every value has passed the check.
   const bool Utf8 = O.Encoding == TEncoding::Utf8;
-  std::vector<std::string> Csv(1);
-  std::string Scratch, Wide;
+  TByteBuffer Csv;
+  std::string Scratch;
   // Fields joined by commas and a CR LF; Value(I) gives field I, Check(V) checks it.
-  const auto AppendRecord = [&](std::string& Out, size_t Count, auto&& Value, auto&& Check) {
-    const size_t Before = Out.size();
+  const auto AppendRecord = [&](size_t Count, auto&& Value, auto&& Check) {
+    const size_t Before = Csv.Size();
     for (size_t I = 0; I < Count; ++I) {
-      if (I > 0) Out += ',';
+      if (I > 0) Csv.Append(',');
       const std::string_view V = Value(I);
       if (IsSimple(V)) {
-        Out.append(V);
+        Csv.Append(V);
       } else {
         Check(V);
-        AppendField(Out, V, Utf8, Scratch, Wide);
+        AppendField(Csv, V, Utf8, Scratch);
       }
     }
     // One empty field alone would read back as no record at all.
-    if (Count == 1 && Out.size() == Before) Out += "\"\"";
-    Out += "\r\n";
+    if (Count == 1 && Csv.Size() == Before) Csv.Append("\"\"");
+    Csv.Append("\r\n");
   };
   AppendRecord(
-      Csv.back(), Columns.size(), [&](size_t I) { return std::string_view(Columns[I]); },
-      [](std::string_view) {});
+      Columns.size(), [&](size_t I) { return std::string_view(Columns[I]); }, [](std::string_view) {});
   TProgress Progress(C.Err, "imported");
   int64_t Records = 0;
   const size_t Count = Picks.empty() ? Columns.size() : Picks.size();
   for (; !Cursor.Eof(); Cursor.Next()) {
     ++Records;
-    if (Csv.back().size() >= kBlock) {
-      Csv.emplace_back();
-      Csv.back().reserve(kBlock + kBlock / 4);
-    }
     // A simple value tells the check nothing: it has seen the first one, which may hold a mark.
     AppendRecord(
-        Csv.back(), Count, [&](size_t I) { return Cursor.Value(Picks.empty() ? I : Picks[I]); },
+        Count, [&](size_t I) { return Cursor.Value(Picks.empty() ? I : Picks[I]); },
         [&](std::string_view V) { Check.Add(V, Records + (HasTitle ? 1 : 0)); });
     Progress.Update(Records);
   }
@@ -228,11 +219,8 @@ int RunImport(TCommandContext& C) {
   if (Session.Failed()) return DeviceFailed(C, O, Session.Events());
   if (!O.NoTextCheck && Check.Kind() != TTextKind::Gbk) return TextRefused();
 
-  int64_t Bytes = 0;
-  for (const std::string& Block : Csv) {
-    C.Out.write(Block.data(), static_cast<std::streamsize>(Block.size()));
-    Bytes += static_cast<int64_t>(Block.size());
-  }
+  const auto Bytes = static_cast<int64_t>(Csv.Size());
+  C.Out.write(Csv.Data(), static_cast<std::streamsize>(Csv.Size()));
   C.Out.flush();
   if (!C.Out) {
     C.Err << "halvern: cannot write the CSV to standard output\n";
