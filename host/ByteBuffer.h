@@ -32,6 +32,7 @@ class TByteBuffer {
   void Commit(size_t Count) noexcept { FSize += Count; }
 
   void Append(std::string_view Text) {
+    if (Text.empty()) return;  // an empty view may carry no pointer at all
     std::memcpy(Reserve(Text.size()), Text.data(), Text.size());
     FSize += Text.size();
   }
