@@ -85,7 +85,9 @@ void TGbkInput::Convert(std::string_view Utf8) {
     if (platform::AnsiToUtf8(Gbk) != Utf8) ThrowAtFault(Utf8);
     FOut.append(Gbk);
   }
-  FLine += std::count(Utf8.begin(), Utf8.end(), '\n');
+  for (const char *P = Utf8.data(), *End = P + Utf8.size();
+       (P = static_cast<const char*>(std::memchr(P, '\n', static_cast<size_t>(End - P)))) != nullptr; ++P)
+    ++FLine;
 }
 
 void TGbkInput::ThrowAtFault(std::string_view Utf8) const {
