@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/Commands.h"
+#include "host/HostOptions.h"
 #include "platform/CodePage.h"
 
 #ifdef _WIN32
@@ -221,9 +222,9 @@ int RunConfigure(TCommandContext& C) {
 #endif
 
 // Exit status: 0 confirmed, 1 cancelled or failed, 2 usage error or no Windows host.
-const TCommandRegistration Configure({"configure", "[--kind import|export] [--options TEXT]",
+const TCommandRegistration Configure({"configure", "[--kind K] [--options TEXT]",
                                       "edit a port on its page, print its options (Windows; else exit 2)",
-                                      &RunConfigure});
+                                      hoKind | hoOptions, &RunConfigure});
 
 }  // namespace
 }  // namespace halvern::host

@@ -196,7 +196,7 @@ int RunDemo(TCommandContext& C) {
 
 const TCommandRegistration Demo({"demo", "[--device DIR]",
                                  "import a sample count file and export an asset list on the emulated device",
-                                 &RunDemo});
+                                 hoDevice | hoEngine, &RunDemo});
 
 }  // namespace
 }  // namespace halvern::host

@@ -15,7 +15,7 @@ int RunInfo(TCommandContext& C) {
   return ExitOk;
 }
 
-const TCommandRegistration Info({"info", "", "show the engine's type, name and description", &RunInfo});
+const TCommandRegistration Info({"info", "", "show the engine's type, name and description", 0, &RunInfo});
 
 }  // namespace
 }  // namespace halvern::host

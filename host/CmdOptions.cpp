@@ -3,8 +3,8 @@
 //   halvern options [--kind import|export] [--file PATH] [--title|--no-title] [--columns LIST]
 //                   [--options TEXT] [--encoding utf-8|gbk]
 //
-// The text is printed exactly as EngineGetOptions returns it (records joined by ";" CR LF, no final line
-// break), converted to UTF-8 unless --encoding gbk; a line break follows only on a terminal.
+// The text is printed as EngineGetOptions returns it (records joined by ";" CR LF), converted to UTF-8
+// unless --encoding gbk, and ended with a line break, which --options takes back without complaint.
 #include <iostream>
 #include <string>
 
@@ -18,7 +18,8 @@ namespace {
 
 int RunOptions(TCommandContext& C) {
   THostOptions O;
-  if (const int Status = ParseHostOptions(C, "options", hoPort | hoEncoding | hoKind | hoEngine, O);
+  if (const int Status =
+          ParseHostOptions(C, "options", hoPort | hoOptions | hoEncoding | hoKind | hoEngine, O);
       Status != ExitOk)
     return Status;
   if (const int Status = PrepareEngine(C, O); Status != ExitOk) return Status;
@@ -29,14 +30,14 @@ int RunOptions(TCommandContext& C) {
   Session.SetOptions(SettingsOptionsText(O));
   const std::string Text = EngineToStream(O, Session.Options());
   C.Out.write(Text.data(), static_cast<std::streamsize>(Text.size()));
-  if (StdoutIsTerminal()) C.Out << "\n";
+  C.Out << "\n";
   C.Out.flush();
   if (O.Kind == ENGINE_PORT_EXPORT) Session.Finish();  // nothing appended: the device is not touched
   return ExitOk;
 }
 
-const TCommandRegistration Options({"options", "[--kind K] [--file PATH] ...",
-                                    "print the options text for the given settings", &RunOptions});
+const TCommandRegistration Options({"options", "[OPTIONS]", "print the options text for the given settings",
+                                    hoPort | hoOptions | hoEncoding | hoKind | hoEngine, &RunOptions});
 
 }  // namespace
 }  // namespace halvern::host

@@ -28,6 +28,7 @@ struct TCommand {
   const char* Name;     // as typed: "info"
   const char* Args;     // argument synopsis for --help, e.g. "[--title] FILE"; "" for none
   const char* Summary;  // one line for --help
+  unsigned Options;     // the THostOptionGroup bits of the options it takes, for its --help
   int (*Run)(TCommandContext& Context);
 };
 

@@ -56,6 +56,8 @@ class TCsvReader {
 
 // Appends Field to Out, quoted when it must be.
 void AppendCsvField(std::string& Out, std::string_view Field);
+// True when Field must be quoted: it holds a comma, a double quote, CR or LF.
+bool CsvNeedsQuotes(std::string_view Field);
 // Appends the fields joined by commas and a CR LF. A record of one empty field is written as "" so that
 // it does not read back as an empty line.
 void AppendCsvRecord(std::string& Out, const std::vector<std::string>& Fields);

@@ -1,30 +1,39 @@
 #include "host/HostOptions.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 
 #include "host/HostConsole.h"
 #include "host/HostPlatform.h"
+#include "host/OptionsText.h"
 #include "platform/CodePage.h"
 
 namespace halvern::host {
 namespace {
 
-// "文件名", "包含标题", "数据列": the keys of a device text port's options.
-constexpr char kKeyFileName[] = "\xCE\xC4\xBC\xFE\xC3\xFB";
-constexpr char kKeyHasTitle[] = "\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2";
-constexpr char kKeyColumns[] = "\xCA\xFD\xBE\xDD\xC1\xD0";
-
 struct TOptionSpec {
   const char* Name;
   unsigned Group;
-  bool TakesValue;
+  const char* Value;  // what the value is, for the help; null for a flag
+  const char* Help;
 };
 
 constexpr TOptionSpec kSpecs[] = {
-    {"--file", hoPort, true},         {"--title", hoPort, false},  {"--no-title", hoPort, false},
-    {"--columns", hoPort, true},      {"--options", hoPort, true}, {"--device", hoDevice, true},
-    {"--encoding", hoEncoding, true}, {"--kind", hoKind, true},    {"--engine", hoEngine, true},
+    {"--file", hoPort, "PATH", "the device file, e.g. \\Temp\\stock.txt"},
+    {"--title", hoPort, nullptr,
+     "the device file begins with a title line (import: checked against the columns)"},
+    {"--no-title", hoPort, nullptr, "the device file has no title line"},
+    {"--columns", hoPort, "LIST", "column titles, comma-separated; quote a title holding a blank: a,\"b c\""},
+    {"--options", hoOptions, "TEXT",
+     "a whole options text as the engine writes it; the options above override it"},
+    {"--by-title", hoImport, nullptr, "with a title line: pick the columns by their titles, not by position"},
+    {"--no-text-check", hoImport, nullptr, "take the device file as GBK even when it looks like other text"},
+    {"--allow-empty", hoExport, nullptr, "a CSV without records still replaces the device file"},
+    {"--device", hoDevice, "DIR", "work on folder DIR through the device emulator instead of a handheld"},
+    {"--encoding", hoEncoding, "E", "utf-8 (default) or gbk: how CSV and options text are read and written"},
+    {"--kind", hoKind, "K", "import (default) or export: the kind of port"},
+    {"--engine", hoEngine, "PATH", "load the engine library from PATH"},
 };
 
 std::filesystem::path PathFromUtf8(const std::string& Utf8) {
@@ -46,6 +55,15 @@ bool FitsGbk(std::string_view Utf8, std::string& Gbk) {
   return platform::AnsiToUtf8(Gbk) == Utf8;
 }
 
+void PrintOptionHelp(std::ostream& Out, unsigned Groups) {
+  for (const TOptionSpec& S : kSpecs) {
+    if ((S.Group & Groups) == 0) continue;
+    std::string Left = std::string("  ") + S.Name + (S.Value ? std::string(" ") + S.Value : "");
+    Left.resize(std::max<size_t>(Left.size() + 2, 20), ' ');
+    Out << Left << S.Help << "\n";
+  }
+}
+
 int ParseHostOptions(TCommandContext& C, const char* Command, unsigned Groups, THostOptions& O) {
   const std::vector<std::string> Args = Utf8Arguments(C.Args);
   const std::string Cmd = Command;
@@ -62,10 +80,11 @@ int ParseHostOptions(TCommandContext& C, const char* Command, unsigned Groups, T
     for (const TOptionSpec& S : kSpecs)
       if (Name == S.Name && (Groups & S.Group) != 0) Entry = &S;
     if (Entry == nullptr) return UsageError(C.Err, Cmd + " does not take '" + Args[I] + "'");
-    if (Entry->TakesValue && !HasValue) {
+    const bool TakesValue = Entry->Value != nullptr;
+    if (TakesValue && !HasValue) {
       if (I + 1 == Args.size()) return UsageError(C.Err, Name + " needs a value");
       Value = Args[++I];
-    } else if (!Entry->TakesValue && HasValue) {
+    } else if (!TakesValue && HasValue) {
       return UsageError(C.Err, Name + " takes no value");
     }
 
@@ -83,9 +102,18 @@ int ParseHostOptions(TCommandContext& C, const char* Command, unsigned Groups, T
     } else if (Name == "--no-title") {
       O.Title = 0;
     } else if (Name == "--columns") {
+      if (const std::string Why = CheckColumnList(Gbk); !Why.empty())
+        return UsageError(C.Err, "--columns " + Why);
       O.HasColumns = true;
       O.Columns = Gbk;
     } else if (Name == "--options") {
+      std::vector<TOptionRecord> Records;
+      if (const std::string Why = ParseOptionsText(Gbk, Records); !Why.empty())
+        return UsageError(C.Err, "--options: " + Why);
+      for (const TOptionRecord& R : Records)
+        if (R.Key == kKeyColumns)
+          if (const std::string Why = CheckColumnList(R.Value); !Why.empty())
+            return UsageError(C.Err, "--options: the column list " + Why);
       O.HasOptions = true;
       O.Options = Gbk;
     } else if (Name == "--device") {
@@ -110,6 +138,12 @@ int ParseHostOptions(TCommandContext& C, const char* Command, unsigned Groups, T
     } else if (Name == "--engine") {
       if (Value.empty()) return UsageError(C.Err, "--engine needs a path");
       O.Engine = Value;
+    } else if (Name == "--by-title") {
+      O.ByTitle = true;
+    } else if (Name == "--no-text-check") {
+      O.NoTextCheck = true;
+    } else if (Name == "--allow-empty") {
+      O.AllowEmpty = true;
     }
   }
   return ExitOk;
@@ -163,6 +197,17 @@ int PrepareEngine(TCommandContext& C, const THostOptions& O) {
     return ExitFailure;
   }
   return ExitOk;
+}
+
+int DeviceFailed(TCommandContext& C, const THostOptions& O, const std::vector<std::string>& Events) {
+  // The stream layer's messages name the file: the device answered, the file was the trouble.
+  const bool FileLevel = std::any_of(Events.begin(), Events.end(), [](const std::string& E) {
+    return E.starts_with("Cannot ") || E.starts_with("Stream ");
+  });
+  if (O.Device.empty() && !FileLevel)
+    C.Err << "halvern: no device answered: connect the handheld (its Remote API must be installed), or add "
+             "--device DIR to use the device emulator on folder DIR\n";
+  return ExitFailure;
 }
 
 std::string StreamToEngine(const THostOptions& O, std::string_view Text) {

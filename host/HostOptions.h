@@ -1,20 +1,11 @@
-// The options the transfer commands share, parsed from the words after the command name:
-//
-//   --file PATH        device file path (UTF-8 here, GBK for the engine), e.g. \Temp\stock.txt
-//   --title, --no-title  the device file does / does not begin with a title line
-//   --columns LIST     column titles in the comma-list syntax of the options text: a,b,"c d"
-//   --options TEXT     a whole options text as the engine writes it; --file, --title and --columns
-//                      given as well override its records
-//   --device DIR       use the device emulator beside this program with DIR as the device's folder
-//   --encoding E       utf-8 (default) or gbk: how CSV and options text are read and written
-//   --engine PATH      load the engine library from PATH instead of the one already loaded
-//   --kind K           import or export (commands that make a port without moving data)
-//
-// Each command says which of these it takes. Every "--name value" may also be written "--name=value".
-// Plain data, no state of its own.
+// The options the commands share, parsed from the words after the command name. The table in
+// HostOptions.cpp names each option, its value, which group it belongs to and its help line; each command
+// says which groups it takes, and its --help lists exactly those. Every "--name value" may also be
+// written "--name=value". Plain data, no state of its own.
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,11 +18,15 @@ enum class TEncoding { Utf8, Gbk };
 
 // Groups of options a command accepts.
 enum THostOptionGroup : unsigned {
-  hoPort = 1,      // --file, --title, --no-title, --columns, --options
+  hoPort = 1,      // --file, --title, --no-title, --columns
   hoDevice = 2,    // --device
   hoEncoding = 4,  // --encoding
   hoKind = 8,      // --kind
   hoEngine = 16,   // --engine
+  hoOptions = 32,  // --options
+  hoImport = 64,   // --by-title, --no-text-check
+  hoExport = 128,  // --allow-empty
+  hoTransfer = hoPort | hoOptions | hoDevice | hoEncoding | hoEngine,
 };
 
 struct THostOptions {
@@ -45,8 +40,14 @@ struct THostOptions {
   std::string Device;   // host path as typed (UTF-8)
   TEncoding Encoding = TEncoding::Utf8;
   int32_t Kind = ENGINE_PORT_IMPORT;
-  std::string Engine;  // host path, empty when not given
+  std::string Engine;        // host path, empty when not given
+  bool ByTitle = false;      // import: pick columns by the file's title line
+  bool NoTextCheck = false;  // import: take the device file's bytes as GBK without checking
+  bool AllowEmpty = false;   // export: a header without records still writes the device file
 };
+
+// The help lines of the options in Groups, one per option, for --help.
+void PrintOptionHelp(std::ostream& Out, unsigned Groups);
 
 // Parses C.Args. Returns ExitOk, or ExitUsage after reporting the mistake on C.Err.
 int ParseHostOptions(TCommandContext& C, const char* Command, unsigned Groups, THostOptions& Options);
@@ -62,6 +63,11 @@ std::string EncodeOptionValue(std::string_view Value);
 // Acts on --engine (reloads the library) and --device (points the engine at the device emulator beside
 // this program, before the engine first binds the device). Returns ExitOk, or a status after reporting.
 int PrepareEngine(TCommandContext& C, const THostOptions& Options);
+
+// Ends a transfer whose device exchange failed (the engine's events are already on C.Err): without
+// --device and with no file-level message among Events, the device did not answer, and the hint says
+// how to reach one. Returns ExitFailure.
+int DeviceFailed(TCommandContext& C, const THostOptions& Options, const std::vector<std::string>& Events);
 
 // Text between the engine (GBK) and the command's streams (UTF-8 unless --encoding gbk).
 std::string StreamToEngine(const THostOptions& Options, std::string_view Text);

@@ -1,5 +1,6 @@
 #include "host/Transfer.h"
 
+#include <algorithm>
 #include <limits>
 #include <ostream>
 
@@ -74,7 +75,7 @@ TImportCursor::TImportCursor(TPortSession& Session) : FEngine(Session.Engine()),
     if (Proc == nullptr) throw EHostError("the engine offers no text read procedure");
     FProcs.push_back(Proc);
   }
-  FBuffer.resize(256);
+  FBuffer.resize(4096);
 }
 
 void TImportCursor::First() {
@@ -90,22 +91,27 @@ void TImportCursor::Next() {
   FEngine.MoveNext(FHandle);
 }
 
+std::string_view TImportCursor::Value(size_t Column) {
+  const auto Index = static_cast<int32_t>(Column);
+  // The buffer goes along on the first call: the engine copies when it is large enough, which it nearly
+  // always is, and otherwise reports the size needed for a second call.
+  for (int Attempt = 0; Attempt < 2; ++Attempt) {
+    const int32_t Capacity = static_cast<int32_t>(
+        std::min<size_t>(FBuffer.size(), static_cast<size_t>(std::numeric_limits<int32_t>::max())));
+    int32_t Size = Capacity;
+    if (FProcs[Column](FHandle, Index, FBuffer.data(), &Size) == -1) {
+      if (Size > 0 && Size <= Capacity) return std::string_view(FBuffer.data(), static_cast<size_t>(Size));
+      break;
+    }
+    if (Size <= Capacity) break;
+    FBuffer.resize(static_cast<size_t>(Size) * 2);
+  }
+  return {};
+}
+
 void TImportCursor::Read(std::vector<std::string>& Values) {
   Values.resize(FProcs.size());
-  for (size_t I = 0; I < FProcs.size(); ++I) {
-    const auto Index = static_cast<int32_t>(I);
-    int32_t Size = 0;
-    std::string& Value = Values[I];
-    Value.clear();
-    // First the size, then the copy into a buffer of at least that size.
-    if (FProcs[I](FHandle, Index, nullptr, &Size) != 0 || Size <= 0) continue;
-    if (FBuffer.size() < static_cast<size_t>(Size)) FBuffer.resize(static_cast<size_t>(Size) * 2);
-    int32_t Capacity = static_cast<int32_t>(
-        std::min<size_t>(FBuffer.size(), static_cast<size_t>(std::numeric_limits<int32_t>::max())));
-    if (FProcs[I](FHandle, Index, FBuffer.data(), &Capacity) == -1 && Capacity >= 0 &&
-        static_cast<size_t>(Capacity) <= FBuffer.size())
-      Value.assign(FBuffer.data(), static_cast<size_t>(Capacity));
-  }
+  for (size_t I = 0; I < FProcs.size(); ++I) Values[I] = Value(I);
 }
 
 TExportCursor::TExportCursor(TPortSession& Session) : FEngine(Session.Engine()), FHandle(Session.Handle()) {
@@ -126,6 +132,10 @@ TExportCursor::TExportCursor(TPortSession& Session) : FEngine(Session.Engine()),
     FTextProcs.push_back(Text);
     FValueProcs.push_back(Converting);
   }
+}
+
+void TExportCursor::Begin() {
+  FEngine.Append(FHandle);
 }
 
 void TExportCursor::Write(const std::vector<std::string>& Values) {

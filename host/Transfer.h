@@ -15,6 +15,7 @@
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/EngineLib.h"
@@ -72,7 +73,10 @@ class TImportCursor {
   void First();  // MoveFirst: loads the device file
   bool Eof() const;
   void Next();
-  // The current record's values (GBK), one per column, by the two-call size/copy rule.
+  // The current record's value of one column (GBK), under the engine's size/copy rule; valid until the
+  // next call.
+  std::string_view Value(size_t Column);
+  // The current record's values, one per column.
   void Read(std::vector<std::string>& Values);
 
  private:
@@ -89,6 +93,8 @@ class TExportCursor {
   size_t ColumnCount() const noexcept { return FTextProcs.size(); }
   // Append, one value per column (missing values stay empty), Post.
   void Write(const std::vector<std::string>& Values);
+  // Append alone: the port then writes its file (the title line, if any) even with no record posted.
+  void Begin();
 
  private:
   TEngineLib& FEngine;

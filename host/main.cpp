@@ -6,30 +6,53 @@
 #include <string>
 #include <vector>
 
+#include "halvern.h"
 #include "host/Commands.h"
+#include "host/HostOptions.h"
 #include "host/HostPlatform.h"
 
 namespace halvern::host {
 namespace {
 
+constexpr const char* kExitCodes =
+    "exit status:\n"
+    "  0  success\n"
+    "  1  the transfer failed: the device, the engine or the data (nothing is written on a data error)\n"
+    "  2  usage: the command line is wrong\n";
+
 void PrintHelp(std::ostream& Out) {
-  Out << "usage: halvern [--engine PATH] COMMAND [ARGS...]\n"
+  Out << "usage: halvern [--engine PATH] COMMAND [OPTIONS]\n"
+         "       halvern COMMAND --help\n"
+         "       halvern --help | --version\n"
          "\n"
          "Loads the engine library (default: "
       << DefaultEnginePath()
       << ") and drives it through its exports.\n"
          "\n"
-         "options:\n"
-         "  --engine PATH  load the engine library from PATH\n"
-         "  -h, --help     show this help\n"
-         "\n"
          "commands:\n";
   for (const TCommand& Command : Commands()) {
     std::string Synopsis = Command.Name;
     if (*Command.Args) Synopsis += std::string(" ") + Command.Args;
-    Out << "  " << Synopsis;
-    Out << std::string(Synopsis.size() < 28 ? 28 - Synopsis.size() : 1, ' ') << Command.Summary << "\n";
+    Out << "  " << Synopsis << "\n      " << Command.Summary << "\n";
   }
+  Out << "\noptions (each command takes those its --help lists):\n"
+         "  -h, --help        show this help, or a command's own\n"
+         "  --version         show the program's version\n";
+  PrintOptionHelp(Out, ~0u);
+  Out << "\nCSV is UTF-8 with a header row; the device file is GBK text, \"|\" between fields, CR LF "
+         "between\n"
+         "lines. Each transfer ends with a summary line on standard error.\n\n"
+      << kExitCodes;
+}
+
+void PrintCommandHelp(std::ostream& Out, const TCommand& Command) {
+  Out << "usage: halvern " << Command.Name << (*Command.Args ? " " : "") << Command.Args << "\n\n"
+      << Command.Summary << "\n";
+  if (Command.Options != 0) {
+    Out << "\noptions:\n";
+    PrintOptionHelp(Out, Command.Options);
+  }
+  Out << "\n" << kExitCodes;
 }
 
 int Main(const std::vector<std::string>& Argv) {
@@ -39,6 +62,10 @@ int Main(const std::vector<std::string>& Argv) {
     const std::string& A = Argv[I];
     if (A == "-h" || A == "--help") {
       PrintHelp(std::cout);
+      return ExitOk;
+    }
+    if (A == "--version") {
+      std::cout << "halvern " << HALVERN_VERSION_STRING << "\n";
       return ExitOk;
     }
     if (A == "--engine") {
@@ -60,6 +87,12 @@ int Main(const std::vector<std::string>& Argv) {
   for (const TCommand& Command : All)
     if (Name == Command.Name) Found = &Command;
   if (!Found) return UsageError(std::cerr, "unknown command '" + Name + "'");
+  for (size_t J = I + 1; J < Argv.size(); ++J) {
+    if (Argv[J] == "-h" || Argv[J] == "--help") {
+      PrintCommandHelp(std::cout, *Found);
+      return ExitOk;
+    }
+  }
 
   TEngineLib Engine;
   if (!Engine.Load(EnginePath)) {

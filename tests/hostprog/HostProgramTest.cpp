@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "halvern.h"
 #include "hostprog/HostRunner.h"
 
 namespace halvern::test {
@@ -12,6 +13,12 @@ namespace {
 
 // "编号", "盘点标志", "备注" in GBK.
 const std::string kStockTitleGbk = "\xB1\xE0\xBA\xC5|\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE|\xB1\xB8\xD7\xA2";
+
+// Messages without the CR that a Windows console stream puts before each line feed.
+std::string Text(std::string S) {
+  std::erase(S, '\r');
+  return S;
+}
 
 class HostProgram : public ::testing::Test {
  protected:
@@ -50,7 +57,7 @@ TEST_F(HostProgram, AwkwardValuesSurviveExportAndImport) {
   const auto Args = Port("\\Temp\\round.txt", {"--columns", "id,name,qty", "--title"});
   const TRunResult Export = Run("export", Args, Csv);
   ASSERT_EQ(Export.Status, 0) << Export.Err;
-  EXPECT_EQ(Export.Err, "");
+  EXPECT_EQ(Text(Export.Err), "halvern: exported 7 records (142 bytes of CSV) to \\Temp\\round.txt\n");
   const std::string File = DeviceFile("round.txt");
   EXPECT_EQ(File.substr(0, 13), "id|name|qty\r\n");
   EXPECT_NE(File.find("A3|\"pipe|bar\"|3"), std::string::npos) << File;
@@ -83,7 +90,7 @@ TEST_F(HostProgram, OptionsPrintsTheEngineText) {
   const TRunResult R =
       Run("options", {"--file", "\\Temp\\stock.txt", "--columns", "编号,盘点标志,备注", "--title"});
   ASSERT_EQ(R.Status, 0) << R.Err;
-  EXPECT_EQ(R.Out, "文件名=\\Temp\\stock.txt;\r\n数据列=编号,盘点标志,备注;\r\n包含标题=1");
+  EXPECT_EQ(R.Out, "文件名=\\Temp\\stock.txt;\r\n数据列=编号,盘点标志,备注;\r\n包含标题=1\n");
 
   // Awkward settings come back from the engine's text unchanged.
   const TRunResult Odd =
@@ -93,7 +100,7 @@ TEST_F(HostProgram, OptionsPrintsTheEngineText) {
   EXPECT_EQ(Again.Out, Odd.Out);
   // Settings given on their own override the records of --options.
   const TRunResult Over = Run("options", {"--options", Odd.Out, "--file", "q", "--no-title"});
-  EXPECT_EQ(Over.Out, "文件名=q;\r\n数据列=\"x,\"\"\"y z\"\"\",w\";\r\n包含标题=0");
+  EXPECT_EQ(Over.Out, "文件名=q;\r\n数据列=\"x,\"\"\"y z\"\"\",w\";\r\n包含标题=0\n");
 }
 
 TEST_F(HostProgram, DeviceFailuresGiveStatusOneAndTheEngineMessage) {
@@ -115,6 +122,7 @@ TEST_F(HostProgram, DeviceFailuresGiveStatusOneAndTheEngineMessage) {
     const TRunResult NoRapi = Run("import", {"--file", "\\Temp\\stock.txt"});
     EXPECT_EQ(NoRapi.Status, 1);
     EXPECT_NE(NoRapi.Err.find("无法连接设备,请检查驱动程序是否安装正确"), std::string::npos) << NoRapi.Err;
+    EXPECT_NE(NoRapi.Err.find("--device DIR"), std::string::npos) << NoRapi.Err;
   }
 }
 
@@ -128,10 +136,11 @@ TEST_F(HostProgram, BadInputLeavesTheDeviceFileAlone) {
   const TCase Cases[] = {
       {"a row with more fields than columns", "编号,资产名称,账面数量\r\nB1,x,1\r\nB2,y,2,extra\r\n"},
       {"a header that does not fit the columns", "a,b\r\nB1,x\r\n"},
-      {"an unclosed quote", "编号,资产名称,账面数量\r\nB1,\"x,1\r\n"},
+      {"an unclosed quote", "编号,资产名称,账面数量\r\nB1,\"x,1\r\nB2,y,2\r\n"},
       {"a character GBK cannot hold", "编号,资产名称,账面数量\r\nB1,\xF0\x9F\x98\x80,1\r\n"},
       {"bytes that are not UTF-8", "编号,资产名称,账面数量\r\nB1,\xB1\xE0,1\r\n"},
       {"no input at all", ""},
+      {"a header without records", "编号,资产名称,账面数量\r\n"},
   };
   for (const TCase& C : Cases) {
     const TRunResult R = Run("export", Args, C.Csv);
@@ -139,6 +148,107 @@ TEST_F(HostProgram, BadInputLeavesTheDeviceFileAlone) {
     EXPECT_NE(R.Err.find("the device file was not changed"), std::string::npos) << C.Why << ": " << R.Err;
     EXPECT_EQ(DeviceFile("assets.txt"), "old") << C.Why;
   }
+  // The messages lead to the fix.
+  EXPECT_NE(Run("export", Args, Cases[2].Csv).Err.find("line 2: a quoted field is never closed"),
+            std::string::npos);
+  EXPECT_NE(Run("export", Args, Cases[4].Csv)
+                .Err.find("line 2: the text is not UTF-8 (if the CSV is GBK, add --encoding gbk)"),
+            std::string::npos);
+  EXPECT_NE(Run("export", Args, Cases[6].Csv).Err.find("--allow-empty"), std::string::npos);
+}
+
+TEST_F(HostProgram, AnEmptyExportWritesAFileOnlyWhenAsked) {
+  WriteBytes(Device.Path() / "Temp" / "assets.txt", "old");
+  const TRunResult Titled =
+      Run("export", Port("\\Temp\\assets.txt", {"--title", "--allow-empty"}), "编号,资产名称,账面数量\r\n");
+  ASSERT_EQ(Titled.Status, 0) << Titled.Err;
+  EXPECT_EQ(DeviceFile("assets.txt"),
+            "\xB1\xE0\xBA\xC5|\xD7\xCA\xB2\xFA\xC3\xFB\xB3\xC6|\xD5\xCB\xC3\xE6\xCA\xFD\xC1\xBF");
+  EXPECT_EQ(Text(Titled.Err), "halvern: exported 0 records (34 bytes of CSV) to \\Temp\\assets.txt\n");
+  const TRunResult Bare =
+      Run("export", Port("\\Temp\\assets.txt", {"--allow-empty"}), "编号,资产名称,账面数量\r\n");
+  ASSERT_EQ(Bare.Status, 0) << Bare.Err;
+  EXPECT_EQ(DeviceFile("assets.txt"), "");
+}
+
+TEST_F(HostProgram, ImportRefusesADeviceFileThatIsNotGbkText) {
+  struct TCase {
+    const char* Name;
+    std::string Bytes;
+    const char* Says;
+  };
+  const TCase Cases[] = {
+      {"u16.txt",
+       std::string("\xFF\xFE"
+                   "A\0"
+                   "1\0|\0"
+                   "x\0",
+                   10),
+       "is UTF-16 text"},
+      {"u8.txt", "A1|1|\xE6\xAD\xA3\xE5\xB8\xB8\r\nA2|0|\xE6\xAD\xA3", "is UTF-8 text"},
+      {"bom.txt",
+       "\xEF\xBB\xBF"
+       "A1|1|x",
+       "is UTF-8 text (it begins with a byte-order mark)"},
+      {"bin.txt", std::string("A1|1|x\r\nA2|\x01\x00\x02|\xFF", 16), "record 2 holds a zero byte"},
+  };
+  for (const TCase& C : Cases) {
+    WriteBytes(Device.Path() / "Temp" / C.Name, C.Bytes);
+    const TRunResult R = Run("import", Port(std::string("\\Temp\\") + C.Name, {"--no-title"}));
+    EXPECT_EQ(R.Status, 1) << C.Name;
+    EXPECT_EQ(R.Out, "") << C.Name;
+    EXPECT_NE(R.Err.find(C.Says), std::string::npos) << R.Err;
+    EXPECT_NE(R.Err.find("--no-text-check"), std::string::npos) << R.Err;
+  }
+  // Insisting reads the bytes as GBK.
+  const TRunResult Forced = Run("import", Port("\\Temp\\u8.txt", {"--no-title", "--no-text-check"}));
+  EXPECT_EQ(Forced.Status, 0) << Forced.Err;
+  EXPECT_NE(Forced.Out.find("A2,0,"), std::string::npos);
+}
+
+TEST_F(HostProgram, ImportComparesTheTitleLineWithTheColumns) {
+  // 编号|盘点标志|备注, then two records.
+  WriteBytes(Device.Path() / "Temp" / "stock.txt", kStockTitleGbk + "\r\nA1|1|\xD5\xFD\xB3\xA3\r\nA2|0|x");
+  const auto Args = [&](std::vector<std::string> More) { return Port("\\Temp\\stock.txt", More); };
+
+  const TRunResult Wrong = Run("import", Args({"--title", "--columns", "备注,资产编码"}));
+  EXPECT_EQ(Wrong.Status, 1);
+  EXPECT_EQ(Wrong.Out, "");
+  EXPECT_NE(Text(Wrong.Err).find("title line: 编号,盘点标志,备注\n  columns:    备注,资产编码"),
+            std::string::npos)
+      << Wrong.Err;
+
+  const TRunResult Picked = Run("import", Args({"--title", "--by-title", "--columns", "备注,编号"}));
+  ASSERT_EQ(Picked.Status, 0) << Picked.Err;
+  EXPECT_EQ(Picked.Out, "备注,编号\r\n正常,A1\r\nx,A2\r\n");
+  EXPECT_EQ(Text(Picked.Err), "halvern: imported 2 records from \\Temp\\stock.txt (32 bytes of CSV)\n");
+  const TRunResult Missing = Run("import", Args({"--title", "--by-title", "--columns", "备注,资产编码"}));
+  EXPECT_EQ(Missing.Status, 1);
+  EXPECT_NE(Missing.Err.find("no column '资产编码'"), std::string::npos) << Missing.Err;
+
+  // Without --title the title line would pass for a record.
+  const TRunResult Forgot = Run("import", Args({}));
+  EXPECT_EQ(Forgot.Status, 1);
+  EXPECT_NE(Forgot.Err.find("add --title"), std::string::npos) << Forgot.Err;
+  const TRunResult AsRecord = Run("import", Args({"--no-title"}));
+  ASSERT_EQ(AsRecord.Status, 0) << AsRecord.Err;
+  EXPECT_EQ(AsRecord.Out.substr(0, AsRecord.Out.find("A1")), "编号,盘点标志,备注\r\n编号,盘点标志,备注\r\n");
+}
+
+TEST_F(HostProgram, HelpAndVersionNameEveryOption) {
+  const TRunResult Help = RunHost({"--help"});
+  ASSERT_EQ(Help.Status, 0);
+  for (const char* Option :
+       {"--file", "--title", "--no-title", "--columns", "--options", "--by-title", "--no-text-check",
+        "--allow-empty", "--device", "--encoding", "--kind", "--engine", "--version", "2  usage"})
+    EXPECT_NE(Help.Out.find(Option), std::string::npos) << Option;
+  EXPECT_EQ(Help.Out.find("..."), std::string::npos);
+
+  const TRunResult Import = RunHost({"import", "--help"});
+  EXPECT_EQ(Import.Status, 0);
+  EXPECT_NE(Import.Out.find("--by-title"), std::string::npos) << Import.Out;
+  EXPECT_EQ(Import.Out.find("--allow-empty"), std::string::npos) << Import.Out;
+  EXPECT_EQ(Text(RunHost({"--version"}).Out), std::string("halvern ") + HALVERN_VERSION_STRING + "\n");
 }
 
 TEST_F(HostProgram, UsageErrorsGiveStatusTwoWithAHint) {
@@ -151,6 +261,14 @@ TEST_F(HostProgram, UsageErrorsGiveStatusTwoWithAHint) {
       {"options", "--file", "\xF0\x9F\x98\x80"},
       {"demo", "--title"},
       {"no-such-command"},
+      {"import", "--device", Device.Text()},
+      {"options", "--columns", ""},
+      {"options", "--columns", "a,\"b"},
+      {"options", "--columns", "\"a\"b"},
+      {"options", "--options", "foo=1"},
+      {"options", "--options", "数据列"},
+      {"options", "--options", "文件名=\"x"},
+      {"export", "--by-title"},
   };
   for (const auto& Args : Cases) {
     const TRunResult R = RunHost(Args);
