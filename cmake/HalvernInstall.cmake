@@ -23,6 +23,16 @@ else()
 endif()
 set(HALVERN_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Halvern)
 
+# An installed halvern finds the library and the emulator from its own place, whatever the prefix; in
+# the build tree (and the Windows package) both lie beside it and are found there first.
+if(NOT WIN32)
+  file(RELATIVE_PATH HALVERN_BIN_TO_LIB /${CMAKE_INSTALL_BINDIR} /${CMAKE_INSTALL_LIBDIR})
+  file(RELATIVE_PATH HALVERN_BIN_TO_EMULATOR /${CMAKE_INSTALL_BINDIR} /${HALVERN_INSTALL_EMULATORDIR})
+  target_compile_definitions(
+    halvern_host PRIVATE HALVERN_INSTALLED_ENGINE="${HALVERN_BIN_TO_LIB}/libhalvern.so.${PROJECT_VERSION_MAJOR}"
+                         HALVERN_INSTALLED_EMULATOR="${HALVERN_BIN_TO_EMULATOR}/librapiemu.so")
+endif()
+
 install(TARGETS halvern EXPORT HalvernTargets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}

@@ -47,13 +47,17 @@ const std::vector<const char*>& TEngineLib::ExportNames() {
   return Names;
 }
 
+#ifndef HALVERN_INSTALLED_ENGINE
+#define HALVERN_INSTALLED_ENGINE ""
+#endif
+
 std::string DefaultEnginePath() {
 #ifdef _WIN32
   const char* File = "Halvern.dll";
 #else
   const char* File = "libhalvern.so";
 #endif
-  return ProgramDirectory() + File;
+  return CompanionFile(File, HALVERN_INSTALLED_ENGINE);
 }
 
 }  // namespace halvern::host

@@ -40,6 +40,10 @@ std::filesystem::path PathFromUtf8(const std::string& Utf8) {
   return std::filesystem::path(std::u8string(Utf8.begin(), Utf8.end()));
 }
 
+#ifndef HALVERN_INSTALLED_EMULATOR
+#define HALVERN_INSTALLED_EMULATOR ""
+#endif
+
 std::string EmulatorFileName() {
 #ifdef _WIN32
   return "rapiemu.dll";
@@ -182,7 +186,7 @@ int PrepareEngine(TCommandContext& C, const THostOptions& O) {
     const std::filesystem::path Dir = PathFromUtf8(O.Device);
     if (!std::filesystem::is_directory(Dir, Ec))
       return UsageError(C.Err, "--device: '" + O.Device + "' is not a folder");
-    const std::string Emulator = ProgramDirectory() + EmulatorFileName();
+    const std::string Emulator = CompanionFile(EmulatorFileName(), HALVERN_INSTALLED_EMULATOR);
     if (!std::filesystem::exists(PathFromUtf8(Emulator), Ec)) {
       C.Err << "halvern: the device emulator is missing: " << Emulator << "\n";
       return ExitFailure;

@@ -10,6 +10,12 @@ namespace halvern::host {
 // library is then looked up by the loader's own rules).
 std::string ProgramDirectory();
 
+// The program's companion file: File beside the program (the build tree, the Windows package) when it
+// is there, else InstalledPath, taken relative to the program's directory (an installed Linux tree keeps
+// libraries in its own lib folder), when that exists; else the path beside the program, so that a
+// message about it names the place looked first.
+std::string CompanionFile(const std::string& File, const char* InstalledPath);
+
 // Makes the console show the UTF-8 the program writes (Windows: output code page 65001).
 void PrepareConsole();
 

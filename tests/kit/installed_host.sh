@@ -2,7 +2,8 @@
 # installed_host.sh CMAKE CC BUILD-DIR SOURCE-DIR WORKDIR
 # Installs the build tree into a scratch prefix, then builds the sample host from the installed tree
 # alone, once with pkg-config and once with find_package(Halvern), and runs both against the installed
-# emulator. Each host must bind the versioned library name.
+# emulator. Each host must bind the versioned library name, and the installed halvern must find the
+# library and the emulator by itself.
 set -euo pipefail
 cmake=$1 cc=$2 build=$3 source=$4 work=$5
 rm -rf "$work"
@@ -38,3 +39,7 @@ CMAKE
 "$cmake" --build "$work/cmake-host/build" >>"$work/cmake-host.log"
 needs_soname "$work/cmake-host/build/host"
 "$work/cmake-host/build/host"
+
+# The installed program finds the installed library and emulator by itself, with no variable set.
+env -u HALVERN_RAPI_LIBRARY -u HALVERN_DEVICE_ROOT -u LD_LIBRARY_PATH "$prefix/bin/halvern" demo \
+  --device "$work/device" >"$work/demo.log" 2>&1 || { cat "$work/demo.log" >&2; exit 1; }
