@@ -13,6 +13,8 @@ constinit std::atomic<int32_t> GPendingFinishes{0};
 
 namespace {
 
+constinit std::atomic<uint32_t> GLeaveOrder{0};
+
 struct TPending {
   TComPtr<IInterface> Obj;
   TFinishProc Finish = nullptr;
@@ -78,8 +80,9 @@ void FinishWhenIdle(TComPtr<IInterface> Obj, TFinishProc Finish) {
 
 void FinishIdle() noexcept {
   // A leaving call cleared its Borrowed before it got here; other leavers' must be seen in turn, or two
-  // calls leaving together could each take the other for still running.
-  std::atomic_thread_fence(std::memory_order_seq_cst);
+  // calls leaving together could each take the other for still running. Every leaver passes through this
+  // one read-modify-write in a single order, so the later one sees what the earlier one cleared.
+  GLeaveOrder.fetch_add(1, std::memory_order_seq_cst);
   for (;;) {
     TPending Ready;
     {

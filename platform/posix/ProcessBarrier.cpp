@@ -8,7 +8,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <mutex>
 
 namespace halvern::platform {
@@ -36,10 +35,9 @@ void FlushByProtection() {
 
 }  // namespace
 
+// Either way the calling thread enters the kernel, which orders its own loads and stores as well.
 void ProcessBarrier() noexcept {
-  std::atomic_thread_fence(std::memory_order_seq_cst);
   if (!(HaveExpedited() && Membarrier(MEMBARRIER_CMD_PRIVATE_EXPEDITED) == 0)) FlushByProtection();
-  std::atomic_thread_fence(std::memory_order_seq_cst);
 }
 
 }  // namespace halvern::platform
