@@ -25,6 +25,13 @@ struct TGate {
   std::vector<std::pair<IInterface*, int32_t>> Counted;  // objects with counted calls running
   std::vector<TPending> Pending;
 
+  // At unload a finish still pending waits for a call that never left (a host unloading under a running
+  // call, or a process ending with other threads stopped mid-call): its object is left alone rather than
+  // destroyed under that call.
+  ~TGate() {
+    for (TPending& P : Pending) P.Obj.Detach();
+  }
+
   bool InUse(IInterface* Obj) const noexcept {
     for (const auto& [Counted, Calls] : Counted)
       if (Counted == Obj) return true;
