@@ -25,6 +25,11 @@ rapi::HRESULT TEmuDevice::RapiInit() {
   std::lock_guard Guard(FLock);
   ++FCounters.InitCalls;
   FFaults = ParseFaults(EnvText("HALVERN_DEVICE_FAULTS"));
+  FConnectionCalls = 0;
+  if (FailsThisCallLocked()) {
+    PublishLocked();
+    return rapi::RapiEFail;
+  }
   std::error_code Ec;
   const std::filesystem::path Root = EnvPath("HALVERN_DEVICE_ROOT");
   if (FFaults.Init || Root.empty() || !std::filesystem::is_directory(Root, Ec)) {
@@ -47,6 +52,14 @@ rapi::HRESULT TEmuDevice::RapiUninit() {
   ++FCounters.ConnectionsClosed;
   PublishLocked();
   return rapi::RapiSOk;
+}
+
+bool TEmuDevice::FailsThisCallLocked() {
+  ++FConnectionCalls;
+  if (!FFaults.FailCall || FConnectionCalls != FFaults.FailCall->Limit) return false;
+  FLastError = FFaults.FailCall->Code;
+  ++FCounters.FaultsFired;
+  return true;
 }
 
 bool TEmuDevice::ConnectedLocked() {
@@ -84,6 +97,7 @@ rapi::HANDLE TEmuDevice::CreateFile(rapi::LPCWSTR Name, rapi::DWORD Access, rapi
     PublishLocked();
     return rapi::InvalidHandleValue();
   };
+  if (FailsThisCallLocked()) return Refuse(FLastError);
   if (!ConnectedLocked()) return Refuse(rapi::ErrorDeviceNotConnected);
   if (FFaults.Open) return Refuse(*FFaults.Open);
   if (Name == nullptr) return Refuse(rapi::ErrorInvalidParameter);
@@ -144,7 +158,9 @@ rapi::DWORD TEmuDevice::SetFilePointer(rapi::HANDLE Handle, rapi::LONG Distance,
   std::lock_guard Guard(FLock);
   ++FCounters.SeekCalls;
   ++FConnectionSeeks;
+  const bool Fails = FailsThisCallLocked();
   PublishLocked();
+  if (Fails) return rapi::InvalidSetFilePointer;
   if (!ConnectedLocked()) return rapi::InvalidSetFilePointer;
   TOpenFile* F = FindLocked(Handle);
   if (F == nullptr) return rapi::InvalidSetFilePointer;
@@ -189,8 +205,9 @@ rapi::DWORD TEmuDevice::SetFilePointer(rapi::HANDLE Handle, rapi::LONG Distance,
 rapi::BOOL TEmuDevice::SetEndOfFile(rapi::HANDLE Handle) {
   std::lock_guard Guard(FLock);
   ++FCounters.SetEndOfFileCalls;
+  const bool Fails = FailsThisCallLocked();
   PublishLocked();
-  if (!ConnectedLocked()) return 0;
+  if (Fails || !ConnectedLocked()) return 0;
   TOpenFile* F = FindLocked(Handle);
   if (F == nullptr) return 0;
   if (FFaults.SetEof) {
@@ -229,7 +246,9 @@ TEmuDevice::TOpenFile* TEmuDevice::BeginTransferLocked(rapi::HANDLE Handle, cons
 rapi::BOOL TEmuDevice::ReadFile(rapi::HANDLE Handle, void* Buffer, rapi::DWORD Count, rapi::LPDWORD Done) {
   std::lock_guard Guard(FLock);
   ++FCounters.ReadCalls;
+  const bool Fails = FailsThisCallLocked();
   PublishLocked();
+  if (Fails) return 0;
   TOpenFile* F = BeginTransferLocked(Handle, Buffer, Count, Done, rapi::GenericRead);
   if (F == nullptr) return 0;
   uint64_t Size = 0;
@@ -260,7 +279,9 @@ rapi::BOOL TEmuDevice::WriteFile(rapi::HANDLE Handle, const void* Buffer, rapi::
                                  rapi::LPDWORD Done) {
   std::lock_guard Guard(FLock);
   ++FCounters.WriteCalls;
+  const bool Fails = FailsThisCallLocked();
   PublishLocked();
+  if (Fails) return 0;
   TOpenFile* F = BeginTransferLocked(Handle, Buffer, Count, Done, rapi::GenericWrite);
   if (F == nullptr) return 0;
   uint32_t Want = Count;
@@ -345,7 +366,8 @@ void TEmuDevice::PublishLocked() {
       << "SeekCalls=" << FCounters.SeekCalls << "\n"
       << "SetEndOfFileCalls=" << FCounters.SetEndOfFileCalls << "\n"
       << "BytesRead=" << FCounters.BytesRead << "\n"
-      << "BytesWritten=" << FCounters.BytesWritten << "\n";
+      << "BytesWritten=" << FCounters.BytesWritten << "\n"
+      << "FaultsFired=" << FCounters.FaultsFired << "\n";
 }
 
 }  // namespace rapiemu

@@ -56,6 +56,8 @@ class TEmuDevice {
   bool SharingConflictLocked(const std::u16string& Key, rapi::DWORD Access, rapi::DWORD Share) const;
   // False (last error 1167) when no connection is open.
   bool ConnectedLocked();
+  // Counts a call that can fail; true, with the last error set, when a fail-call fault takes it.
+  bool FailsThisCallLocked();
   void PublishLocked();
 
   std::mutex FLock;
@@ -66,6 +68,7 @@ class TEmuDevice {
   uint64_t FConnectionRead = 0;     // bytes read since the last CeRapiInit
   uint64_t FConnectionWritten = 0;  // bytes written since the last CeRapiInit
   uint64_t FConnectionSeeks = 0;    // CeSetFilePointer calls since the last CeRapiInit
+  uint64_t FConnectionCalls = 0;    // calls that can fail since the last CeRapiInit, it included
   std::map<uintptr_t, TOpenFile> FFiles;
   uintptr_t FNextHandle = 0x100;
   RapiEmuCounters FCounters{};

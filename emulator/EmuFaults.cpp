@@ -70,6 +70,8 @@ TFaults ParseFaults(std::string_view Text) {
       F.SetEof = Code(Value, rapi::ErrorAccessDenied);
     else if (Name == "seek-after")
       F.SeekAfter = After(Value, rapi::ErrorDeviceNotConnected);
+    else if (Name == "fail-call")
+      F.FailCall = After(Value, rapi::ErrorDeviceNotConnected);
   }
   return F;
 }

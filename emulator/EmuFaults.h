@@ -21,6 +21,7 @@ struct TFaults {
   bool ShortWrite = false;
   std::optional<uint32_t> SetEof;
   std::optional<TFaultAfter> SeekAfter;
+  std::optional<TFaultAfter> FailCall;  // Limit: the 1-based number of the call that fails
 };
 
 TFaults ParseFaults(std::string_view Text);

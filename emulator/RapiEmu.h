@@ -16,6 +16,10 @@
 //     seteof[=CODE]         CeSetEndOfFile fails with CODE (default 5)
 //     seek-after=N[:CODE]   CeSetFilePointer calls after the first N of the connection fail with CODE
 //                           (default 1167)
+//     fail-call=N[:CODE]    the N-th device call of the connection fails with CODE (default 1167); the
+//                           calls counted are CeRapiInit (call 1), CeCreateFile, CeSetFilePointer,
+//                           CeSetEndOfFile, CeReadFile and CeWriteFile (a failed write stores nothing);
+//                           the calls that release (CeRapiUninit, CeCloseHandle) always do their work
 //                           Unknown items are ignored.
 //   HALVERN_DEVICE_COUNTERS file that receives the counters as "Name=value" lines after every change,
 //                           for a test running in another process.
@@ -45,6 +49,7 @@ struct RapiEmuCounters {
   uint32_t SetEndOfFileCalls;  // every CeSetEndOfFile
   uint32_t BytesRead;          // bytes delivered by CeReadFile
   uint32_t BytesWritten;       // bytes stored by CeWriteFile
+  uint32_t FaultsFired;        // calls failed by a fail-call fault
 };
 
 }  // extern "C"

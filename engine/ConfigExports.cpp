@@ -1,5 +1,6 @@
 // The configuration exports: showing a port's page in a host window, walking and validating it, and
 // reaching the working port it edits.
+#include "engine/CallGate.h"
 #include "engine/HandleRegistry.h"
 #include "engine/LibEnginePort.h"
 
@@ -7,7 +8,7 @@ namespace halvern::exports {
 
 int32_t ConfigInit(uint32_t Handle, void* ParentWindow, int32_t Flag, uint32_t* Page) noexcept {
   try {
-    TComPtr<ITransNode> Port = ResolvePort(Handle);
+    const TCall<ITransNode> Port = ResolvePort(Handle);
     if (!Port) return ENGINE_ERR_HANDLE;
     const int32_t Kind = Port->GetKind();
     if (Kind != ENGINE_PORT_IMPORT && Kind != ENGINE_PORT_EXPORT) return ENGINE_ERR_TYPE;
@@ -33,23 +34,26 @@ int32_t ConfigInit(uint32_t Handle, void* ParentWindow, int32_t Flag, uint32_t* 
   }
 }
 
+namespace {
+
+void HidePageOf(IInterface* Obj) {
+  if (TComPtr<IConfigPageEx> P = TComPtr<IInterface>(Obj).Query<IConfigPageEx>()) P->HidePage();
+}
+
+}  // namespace
+
 void ConfigFina(uint32_t Page) noexcept {
   try {
-    TComPtr<IConfigPageEx> P = ResolvePage(Page);
-    if (!P) return;
-    try {
-      P->HidePage();
-    } catch (...) {
-      // The host ends the page here whatever happened; it must not stay registered.
-    }
-    GetHandleRegistry().Remove(Page);
+    // The handle goes first, whatever hiding the page then does: the host ends the page here.
+    TComPtr<IInterface> P = GetHandleRegistry().Take(Page, THandleKind::Page);
+    if (P) FinishWhenIdle(std::move(P), &HidePageOf);
   } catch (...) {
   }
 }
 
 int32_t ConfigIsBOF(uint32_t Page) noexcept {
   try {
-    TComPtr<IConfigPageEx> P = ResolvePage(Page);
+    const TCall<IConfigPageEx> P = ResolvePage(Page);
     if (!P) return CONFIG_ERR_HANDLE;
     return P->IsBOF() ? -1 : 0;
   } catch (...) {
@@ -59,7 +63,7 @@ int32_t ConfigIsBOF(uint32_t Page) noexcept {
 
 int32_t ConfigIsEOF(uint32_t Page) noexcept {
   try {
-    TComPtr<IConfigPageEx> P = ResolvePage(Page);
+    const TCall<IConfigPageEx> P = ResolvePage(Page);
     if (!P) return CONFIG_ERR_HANDLE;
     return P->IsEOF() ? -1 : 0;
   } catch (...) {
@@ -69,7 +73,7 @@ int32_t ConfigIsEOF(uint32_t Page) noexcept {
 
 int32_t ConfigCheckSucceed(uint32_t Page) noexcept {
   try {
-    TComPtr<IConfigPageEx> P = ResolvePage(Page);
+    const TCall<IConfigPageEx> P = ResolvePage(Page);
     if (!P) return CONFIG_ERR_HANDLE;
     // 0 means valid here, the opposite of the other truth values.
     return P->CheckSucceed() ? 0 : -1;
@@ -83,7 +87,7 @@ namespace {
 template <class TStep>
 void Step(uint32_t Page, TStep Action) noexcept {
   try {
-    if (TComPtr<IConfigPageEx> P = ResolvePage(Page)) Action(*P);
+    if (const TCall<IConfigPageEx> P = ResolvePage(Page)) Action(*P);
   } catch (...) {
   }
 }
@@ -112,7 +116,7 @@ void ConfigUpdate(uint32_t Page) noexcept {
 
 uint32_t ConfigPort(uint32_t Page) noexcept {
   try {
-    TComPtr<IConfigPageEx> P = ResolvePage(Page);
+    const TCall<IConfigPageEx> P = ResolvePage(Page);
     if (!P) return 0;
     TComPtr<ITransPort> WorkPort;
     P->GetWorkPort(WorkPort.Put());

@@ -7,17 +7,18 @@ namespace halvern::exports {
 namespace {
 
 // The column at Index of a port of either direction, or empty.
-TComPtr<ITransField> ResolveField(uint32_t Handle, int32_t Index) {
+TCall<ITransField> ResolveField(uint32_t Handle, int32_t Index) {
+  TCall<ITransPort> Port = ResolveTransPort(Handle);
   TComPtr<ITransField> Field;
-  if (TComPtr<ITransPort> Port = ResolveTransPort(Handle)) Port->GetField(Index, Field.Put());
-  return Field;
+  if (Port) Port->GetField(Index, Field.Put());
+  return std::move(Port).With(std::move(Field));
 }
 
 }  // namespace
 
 int32_t FieldGetCount(uint32_t Handle) noexcept {
   try {
-    TComPtr<ITransPort> Port = ResolveTransPort(Handle);
+    const TCall<ITransPort> Port = ResolveTransPort(Handle);
     return Port ? Port->GetFieldCount() : 0;
   } catch (...) {
     return 0;
@@ -26,7 +27,7 @@ int32_t FieldGetCount(uint32_t Handle) noexcept {
 
 int32_t FieldSetCount(uint32_t Handle, int32_t Count) noexcept {
   try {
-    TComPtr<IDataWriter> Writer = ResolvePortAs<IDataWriter>(Handle);
+    const TCall<IDataWriter> Writer = ResolvePortAs<IDataWriter>(Handle);
     if (!Writer) return ENGINE_ERR_HANDLE;
     Writer->SetFieldCount(Count);
     return ENGINE_OK;
@@ -37,7 +38,7 @@ int32_t FieldSetCount(uint32_t Handle, int32_t Count) noexcept {
 
 int32_t FieldGetName(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) noexcept {
   try {
-    TComPtr<ITransField> Field = ResolveField(Handle, Index);
+    const TCall<ITransField> Field = ResolveField(Handle, Index);
     if (!Field || !Size) return 0;
     return TextOut(Field->GetName(), Buffer, Size);
   } catch (...) {
@@ -48,7 +49,7 @@ int32_t FieldGetName(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size
 void FieldSetName(uint32_t Handle, int32_t Index, const char* Text, int32_t Length) noexcept {
   try {
     if (!Text) return;
-    if (TComPtr<ITransField> Field = ResolveField(Handle, Index))
+    if (const TCall<ITransField> Field = ResolveField(Handle, Index))
       Field->SetName(Length > 0 ? std::string(Text, static_cast<size_t>(Length)) : std::string());
   } catch (...) {
   }
@@ -56,7 +57,7 @@ void FieldSetName(uint32_t Handle, int32_t Index, const char* Text, int32_t Leng
 
 int32_t FieldGetType(uint32_t Handle, int32_t Index) noexcept {
   try {
-    TComPtr<ITransField> Field = ResolveField(Handle, Index);
+    const TCall<ITransField> Field = ResolveField(Handle, Index);
     return Field ? Field->GetFieldType() : ftUnknown;
   } catch (...) {
     return ftUnknown;
@@ -65,7 +66,7 @@ int32_t FieldGetType(uint32_t Handle, int32_t Index) noexcept {
 
 void FieldSetType(uint32_t Handle, int32_t Index, int32_t FieldType) noexcept {
   try {
-    if (TComPtr<IDataWriter> Writer = ResolvePortAs<IDataWriter>(Handle))
+    if (const TCall<IDataWriter> Writer = ResolvePortAs<IDataWriter>(Handle))
       Writer->SetFieldType(Index, FieldType);
   } catch (...) {
   }
@@ -78,7 +79,7 @@ HV_PROC FieldGetProc(int32_t Direction, int32_t FieldType) noexcept {
 int32_t FieldFindbyName(uint32_t Handle, const char* Name) noexcept {
   try {
     if (!Name) return -1;
-    TComPtr<ITransPort> Port = ResolveTransPort(Handle);
+    const TCall<ITransPort> Port = ResolveTransPort(Handle);
     if (!Port) return -1;
     TComPtr<ITransField> Field;
     Port->FindField(Name, Field.Put());
@@ -91,7 +92,7 @@ int32_t FieldFindbyName(uint32_t Handle, const char* Name) noexcept {
 int32_t FieldIsEmpty(uint32_t Handle, int32_t Index) noexcept {
   try {
     TComPtr<ITransField> Field;
-    if (TComPtr<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle))
+    if (const TCall<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle))
       Reader->GetField(Index, Field.Put());
     TComPtr<IFieldReader> Value = Field.Query<IFieldReader>();
     return !Value || Value->IsNull() ? -1 : 0;

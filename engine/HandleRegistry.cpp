@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/CallGate.h"
 #include "engine/ThreadPorts.h"
 #include "transport/BorrowedFields.h"
 #include "transport/TransDefine.h"
@@ -200,6 +201,27 @@ class THashRegistry : public THandleRegistry {
     return true;
   }
 
+  TCountedCall ResolveCall(uint32_t Handle, THandleKind Kind) override {
+    std::lock_guard Lock(FLock);
+    const TEntry* E = Handle != 0 ? FEntries.Find(Handle) : nullptr;
+    if (!E || E->Kind != Kind) return {};
+    // Entered under the lock: a finalizer that takes the handle after this sees the call.
+    EnterCountedCall(E->Refs.front().Get());
+    return TCountedCall(E->Refs.front());
+  }
+
+  TComPtr<IInterface> Take(uint32_t Handle, THandleKind Kind) override {
+    TComPtr<IInterface> Taken, Cached;
+    {
+      std::lock_guard Lock(FLock);
+      const TEntry* E = Handle != 0 ? FEntries.Find(Handle) : nullptr;
+      if (!E || E->Kind != Kind) return {};
+      Taken = TakeOne(Handle);
+    }
+    Cached = DropOwnSlot(Handle);
+    return Taken;
+  }
+
   TComPtr<IInterface> Resolve(uint32_t Handle, THandleKind Kind) override {
     std::lock_guard Lock(FLock);
     const TEntry* E = Handle != 0 ? FEntries.Find(Handle) : nullptr;
@@ -255,10 +277,10 @@ class THashRegistry : public THandleRegistry {
   TResolvedPort ResolveSlowly(uint32_t Handle) override {
     TThreadPorts* Thread = CurrentThreadPorts();
     if (Thread == nullptr || Thread->Borrowing()) {
-      std::lock_guard Lock(FLock);
-      const TEntry* E = FEntries.Find(Handle);
-      if (!E || E->Kind != THandleKind::Port) return {};
-      return TResolvedPort(E->View, E->Refs.front());
+      TPortView View;
+      TCountedCall Call = CountedPort(Handle, View);
+      if (!Call) return {};
+      return TResolvedPort(View, std::move(Call));
     }
     TCachedPort& Slot = Thread->SlotFor(Handle);
     // Read before the lookup: a removal after it makes the next call look again.
@@ -278,8 +300,21 @@ class THashRegistry : public THandleRegistry {
       Slot.Handle = Handle;
       Slot.Generation = Generation;
     }
+    // Marked under the lock: a finalizer that takes the handle after this sees the call.
+    TBorrowedCall::Enter(Thread->Borrowed, Slot.Ref.Get());
     Lock.unlock();
-    return TResolvedPort(Slot.View, Thread->Depth);
+    return TResolvedPort(Slot.View, Thread->Borrowed);
+  }
+
+  // ResolveCall for a port, with its interfaces in View. The call is left, when it must be, outside the
+  // lock: leaving may run a finish.
+  TCountedCall CountedPort(uint32_t Handle, TPortView& View) {
+    std::lock_guard Lock(FLock);
+    const TEntry* E = FEntries.Find(Handle);
+    if (!E || E->Kind != THandleKind::Port) return {};
+    EnterCountedCall(E->Refs.front().Get());
+    View = E->View;
+    return TCountedCall(E->Refs.front());
   }
 
   // Brings the thread's slots of this registry up to Generation: a slot whose handle still names the
@@ -318,7 +353,7 @@ class THashRegistry : public THandleRegistry {
       FByObject.erase(TObjectKey{Ref.Get(), E.Kind});
       FEntries.Erase(Handle);
       // Every thread's cached slots are checked again before they are used.
-      FGeneration.fetch_add(1, std::memory_order_release);
+      FGeneration.fetch_add(1, std::memory_order_seq_cst);
     }
     return Ref;
   }

@@ -41,25 +41,34 @@ class THandleRegistry {
   virtual bool RemoveObject(IInterface* Obj, THandleKind Kind = THandleKind::Port) = 0;
   // A counted reference to the registered object when Handle is live and of that kind; else empty.
   virtual TComPtr<IInterface> Resolve(uint32_t Handle, THandleKind Kind) = 0;
+  // The registered object under Handle when it is live and of that kind, as a counted call (engine/
+  // CallGate.h): finalizing it waits for the result to go. Empty otherwise.
+  virtual TCountedCall ResolveCall(uint32_t Handle, THandleKind Kind) = 0;
+  // Removes one entry with this handle value when it is of that kind, handing its reference to the
+  // caller; empty when none is. Of two threads finalizing the same handle, one gets it.
+  virtual TComPtr<IInterface> Take(uint32_t Handle, THandleKind Kind) = 0;
   // The port under Handle with its interfaces, alive for as long as the result is kept (within one
   // call); empty when Handle is not a live port handle. Inline: this runs once per record and value, and
   // usually ends at the thread's own slot.
   TResolvedPort ResolvePort(uint32_t Handle) {
-    TThreadPorts* const Thread = ExistingThreadPorts();
-    if (const TCachedPort* Slot = BorrowableSlot(Thread, Handle))
-      return TResolvedPort(Slot->View, Thread->Depth);
+    if (TThreadPorts* const Thread = BorrowingThread(Handle)) {
+      const TCachedPort& Slot = Thread->SlotFor(Handle);
+      TBorrowedCall::Enter(Thread->Borrowed, Slot.Ref.Get());
+      TResolvedPort Port(Slot.View, Thread->Borrowed);
+      if (Holds(Slot, Handle)) return Port;
+    }
     return Handle != 0 ? ResolveSlowly(Handle) : TResolvedPort();
   }
   // Body(View) for the port under Handle, with View its interfaces (all null when Handle is not a live
   // port handle), the port kept alive for the call; returns what Body returns. As ResolvePort, with the
   // thread's own slot and every other case each given their own copy of Body, so that the usual case
-  // tests nothing on the way out but the call count.
+  // tests nothing on the way out but whether a finish waits.
   template <class TBody>
   decltype(auto) WithPort(uint32_t Handle, TBody&& Body) {
-    TThreadPorts* const Thread = ExistingThreadPorts();
-    if (const TCachedPort* Slot = BorrowableSlot(Thread, Handle)) {
-      const TBorrowedCall Call(Thread->Depth);
-      return Body(Slot->View);
+    if (TThreadPorts* const Thread = BorrowingThread(Handle)) {
+      const TCachedPort& Slot = Thread->SlotFor(Handle);
+      const TBorrowedCall Call(Thread->Borrowed, Slot.Ref.Get());
+      if (Holds(Slot, Handle)) return Body(Slot.View);
     }
     const TResolvedPort Port = Handle != 0 ? ResolveSlowly(Handle) : TResolvedPort();
     return Body(Port.View);
@@ -72,12 +81,16 @@ class THandleRegistry {
   virtual void Clear() = 0;
 
  protected:
-  // Thread's slot holding Handle when a call may borrow it: Thread is the calling thread's cache, no call
-  // of the thread borrows already, and no handle was removed since the slot was checked. Else null.
-  const TCachedPort* BorrowableSlot(TThreadPorts* Thread, uint32_t Handle) const noexcept {
-    if (Thread == nullptr || Handle == 0 || Thread->Borrowing()) return nullptr;
-    const TCachedPort& Slot = Thread->SlotFor(Handle);
-    return Slot.Holds(FSerial, Handle, FGeneration.load(std::memory_order_acquire)) ? &Slot : nullptr;
+  // The calling thread's cache when a call on Handle may borrow from it: the thread has one and no call
+  // of the thread borrows already. Else null.
+  static TThreadPorts* BorrowingThread(uint32_t Handle) noexcept {
+    TThreadPorts* const Thread = ExistingThreadPorts();
+    return Thread != nullptr && Handle != 0 && !Thread->Borrowing() ? Thread : nullptr;
+  }
+  // Whether Slot holds Handle with no handle removed since it was checked. Asked after the call is
+  // marked in the thread's Borrowed: a finalizer that removed the handle before this load sees the mark.
+  bool Holds(const TCachedPort& Slot, uint32_t Handle) const noexcept {
+    return Slot.Holds(FSerial, Handle, FGeneration.load(std::memory_order_acquire));
   }
   // ResolvePort for a handle (not 0) that is not in the calling thread's slot.
   virtual TResolvedPort ResolveSlowly(uint32_t Handle) = 0;

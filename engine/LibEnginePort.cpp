@@ -1,6 +1,7 @@
 // Engine identity, port lifetime, options, record walking and the event export.
 #include "engine/LibEnginePort.h"
 
+#include "engine/CallGate.h"
 #include "engine/EngineState.h"
 #include "engine/HandleRegistry.h"
 #include "engine/LibTransLogAdapter.h"
@@ -8,18 +9,35 @@
 
 namespace halvern {
 
-TComPtr<ITransNode> ResolvePort(uint32_t Handle) {
-  return GetHandleRegistry().Resolve(Handle, THandleKind::Port).Query<ITransNode>();
+namespace {
+
+template <class T>
+TCall<T> ResolveAs(uint32_t Handle, THandleKind Kind) {
+  TCountedCall Call = GetHandleRegistry().ResolveCall(Handle, Kind);
+  if (!Call) return {};
+  TComPtr<T> Obj = TComPtr<IInterface>(Call.Get()).Query<T>();
+  return TCall<T>(std::move(Call), std::move(Obj));
 }
 
-TComPtr<IConfigPageEx> ResolvePage(uint32_t Handle) {
-  return GetHandleRegistry().Resolve(Handle, THandleKind::Page).Query<IConfigPageEx>();
+void ClosePort(IInterface* Obj) {
+  if (TComPtr<ITransNode> Port = TComPtr<IInterface>(Obj).Query<ITransNode>()) Port->Close();
 }
 
-TComPtr<ITransPort> ResolveTransPort(uint32_t Handle) {
+}  // namespace
+
+TCall<ITransNode> ResolvePort(uint32_t Handle) {
+  return ResolveAs<ITransNode>(Handle, THandleKind::Port);
+}
+
+TCall<IConfigPageEx> ResolvePage(uint32_t Handle) {
+  return ResolveAs<IConfigPageEx>(Handle, THandleKind::Page);
+}
+
+TCall<ITransPort> ResolveTransPort(uint32_t Handle) {
+  TCall<ITransNode> Node = ResolvePort(Handle);
   TComPtr<ITransPort> Port;
-  if (TComPtr<ITransNode> Node = ResolvePort(Handle)) Node->GetPort(Port.Put());
-  return Port;
+  if (Node) Node->GetPort(Port.Put());
+  return std::move(Node).With(std::move(Port));
 }
 
 namespace exports {
@@ -47,15 +65,9 @@ int32_t EngineInit(int32_t PortType, uint32_t* Handle) noexcept {
 
 void EngineFina(uint32_t Handle) noexcept {
   try {
-    TComPtr<ITransNode> Port = ResolvePort(Handle);
-    if (!Port) return;
-    try {
-      Port->Close();
-    } catch (...) {
-      // The host treats the handle as finished whatever Close did; keeping it registered would only
-      // keep the port alive until unload.
-    }
-    GetHandleRegistry().Remove(Handle);
+    // The handle goes first, whatever Close then does: the host treats it as finished.
+    TComPtr<IInterface> Port = GetHandleRegistry().Take(Handle, THandleKind::Port);
+    if (Port) FinishWhenIdle(std::move(Port), &ClosePort);
   } catch (...) {
   }
 }
@@ -76,8 +88,8 @@ void EngineSetEvent(uint32_t Handle, void* UserData, int32_t EventKind, HV_PROC 
   try {
     // The port answers for ITransEvents with the sink it stores; only the engine's own adapter is
     // changed, never a sink of another kind.
-    TComPtr<ITransEvents> Events = ResolvePort(Handle).Query<ITransEvents>();
-    TComPtr<ITransObject> Obj = Events.Query<ITransObject>();
+    const TCall<ITransEvents> Events = ResolvePort(Handle).Query<ITransEvents>();
+    TComPtr<ITransObject> Obj = Events.Ptr().Query<ITransObject>();
     if (!Obj) return;
     if (auto* Adapter = dynamic_cast<TLibTransLogAdapter*>(Obj->GetObject()))
       Adapter->SetCallback(UserData, EventKind, Callback);
@@ -87,7 +99,7 @@ void EngineSetEvent(uint32_t Handle, void* UserData, int32_t EventKind, HV_PROC 
 
 int32_t EngineGetOptions(uint32_t Handle, char* Buffer, int32_t* Size) noexcept {
   try {
-    TComPtr<ITransNode> Port = ResolvePort(Handle);
+    const TCall<ITransNode> Port = ResolvePort(Handle);
     if (!Port || !Size) return 0;
     return TextOut(Port->GetOptions(), Buffer, Size);
   } catch (...) {
@@ -97,7 +109,7 @@ int32_t EngineGetOptions(uint32_t Handle, char* Buffer, int32_t* Size) noexcept 
 
 int32_t EngineSetOptions(uint32_t Handle, const char* Options) noexcept {
   try {
-    TComPtr<ITransNode> Port = ResolvePort(Handle);
+    const TCall<ITransNode> Port = ResolvePort(Handle);
     if (!Port) return ENGINE_ERR_HANDLE;
     return Port->SetOptions(Options ? std::string(Options) : std::string());
   } catch (...) {
@@ -135,7 +147,7 @@ int32_t IsEof(uint32_t Handle) noexcept {
 
 int32_t DataCount(uint32_t Handle) noexcept {
   try {
-    TComPtr<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle);
+    const TCall<IDataReader> Reader = ResolvePortAs<IDataReader>(Handle);
     return Reader ? Reader->GetRecordCount() : -1;
   } catch (...) {
     return -1;

@@ -134,6 +134,13 @@ void DropCachedPorts(uint64_t Owner, bool Release) noexcept {
   // Released outside the lock: a port's destructor may unregister something else.
 }
 
+bool AnyThreadBorrows(IInterface* Obj) noexcept {
+  std::lock_guard Lock(Threads.Lock);
+  for (const TThreadPorts* T = Threads.Head; T; T = T->Next)
+    if (T->Borrowed.load(std::memory_order_acquire) == Obj) return true;
+  return false;
+}
+
 uint64_t NewRegistrySerial() noexcept {
   return LastSerial.fetch_add(1, std::memory_order_relaxed) + 1;
 }

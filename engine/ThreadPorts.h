@@ -9,8 +9,9 @@
 // (another handle, any removal since) goes back to the registry under its lock.
 //
 // A call made inside another call of the same thread (a host's event procedure calling back in) must not
-// change a slot the outer call borrows; Depth counts the borrowing calls, and while it is not 0 calls take
-// a reference of their own instead.
+// change a slot the outer call borrows; Borrowed names the port the thread's borrowing call runs on, and
+// while it is set calls take a reference of their own instead. Finalizing reads it too (engine/CallGate.h):
+// a port some thread's call still runs on is closed when that call leaves.
 //
 // A port stays in a slot after its handle is removed until the owning thread's next call that misses, the
 // thread's end, or the registry's end: the removing thread drops its own slot at once, so a port used from
@@ -46,10 +47,10 @@ class TThreadPorts {
   TCachedPort& SlotFor(uint32_t Handle) noexcept { return Slots[Handle & (kSlots - 1)]; }
 
   TCachedPort Slots[kSlots];
-  // Calls of this thread running on a borrowed slot. Only the owning thread changes it (no read-modify-
-  // write is needed); the unload reads it to leave alone a cache that a call is still using.
-  std::atomic<int32_t> Depth{0};
-  bool Borrowing() const noexcept { return Depth.load(std::memory_order_relaxed) != 0; }
+  // The port (its registered interface) of the call of this thread running on a borrowed slot; null when
+  // none does. Only the owning thread changes it; finalizing and the unload read it.
+  std::atomic<IInterface*> Borrowed{nullptr};
+  bool Borrowing() const noexcept { return Borrowed.load(std::memory_order_relaxed) != nullptr; }
 
   // The list of every thread's cache, under the module's lock.
   TThreadPorts* Prev = nullptr;
@@ -69,6 +70,8 @@ inline TThreadPorts* ExistingThreadPorts() noexcept {
 // library's unload, when no call may run on that registry; a thread found in a call all the same keeps
 // its slots (a leak rather than a port destroyed under a running call).
 void DropCachedPorts(uint64_t Owner, bool Release) noexcept;
+// Whether some thread's borrowed call runs on Obj.
+bool AnyThreadBorrows(IInterface* Obj) noexcept;
 // A serial number for a new registry, never 0 and never reused.
 uint64_t NewRegistrySerial() noexcept;
 // At process termination: the module's end releases nothing any thread still holds.

@@ -24,8 +24,13 @@
  *   neutral answer and nothing is written. A NULL Options text reads as the empty text.
  * - Errors never unwind into the host: every export answers its neutral value instead. Device failures
  *   reach the host through the log event procedure (code 35).
- * - Threads: the engine creates none; calls on one handle are not serialized by the engine, but
- *   EngineFina from another thread never destroys a port under a running call.
+ * - Threads: the engine creates none; calls on one handle are not serialized by the engine. EngineFina
+ *   and ConfigFina may be called from any thread, even while other threads (or an event procedure of
+ *   the same port on the calling thread) are inside calls on that port or page: the handle is dead for
+ *   every call that starts after it, calls already running finish on intact state, and the closing work
+ *   (an export port's device write and its log events included) runs exactly once: in EngineFina /
+ *   ConfigFina when no call is inside, otherwise when the last such call returns, on that call's
+ *   thread. Neither ever waits for another call.
  */
 #ifndef HALVERN_H
 #define HALVERN_H

@@ -30,7 +30,8 @@ void TStream::WriteBuffer(const void* Buffer, int32_t Count) {
 
 int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
   if (Count == 0) {
-    Source.SetPosition(0);
+    // A source that fails to go back to its start would be copied from wherever it stands.
+    if (Source.Seek(0, TSeekOrigin::Beginning) != 0) throw EReadError(SReadError);
     Count = Source.GetSize();
   }
   const int64_t Result = Count;

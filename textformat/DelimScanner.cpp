@@ -103,8 +103,9 @@ TDelimScanner::TResult TDelimScanner::Scan(const char* P, const char* End, bool 
         const char* Safe = End - std::min<ptrdiff_t>(End - P, static_cast<ptrdiff_t>(QL) - 1);
         return {Safe, false};
       }
-      if (!Final && static_cast<size_t>(End - Q) < 3 * QL) return {Q, false};
-      if (At(Q, QL, End, FQuote) && At(Q, 2 * QL, End, FQuote)) {
+      const bool Escapes = FTripledEscape && FDepth == 0;
+      if (Escapes && !Final && static_cast<size_t>(End - Q) < 3 * QL) return {Q, false};
+      if (Escapes && At(Q, QL, End, FQuote) && At(Q, 2 * QL, End, FQuote)) {
         P = Q + 3 * QL;  // a tripled quote inside quotes stands for one quote
         continue;
       }

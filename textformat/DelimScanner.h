@@ -10,7 +10,10 @@
 //  - outside quotes at depth 0, the delimiter ends the search (in separator-set mode, any byte of the set);
 //  - a Q opens a quoted section, except that Q directly followed by QQ is stepped over as a whole;
 //  - inside a quoted section the next Q closes it, except that a Q followed by QQ (a tripled quote, the
-//    way the writer escapes a quote) is stepped over and the section stays open;
+//    way the writer escapes a quote) is stepped over and the section stays open. The exception holds only
+//    at depth 0, and not at all once SetTripledEscape(false): the writer never puts quoted text between
+//    brackets, while a comma list written there doubles its quotes, so its closing QQQ is a doubled quote
+//    and then the closing one;
 //  - the open bracket raises the depth, the close bracket lowers it but never below 0; brackets count
 //    only when both are non-empty.
 // Owns copies of its patterns. Not thread-safe.
@@ -39,6 +42,10 @@ class TDelimScanner {
   // non-empty.
   void Configure(std::string_view Delimiter, bool SeparatorSet, std::string_view Quote, std::string_view Open,
                  std::string_view Close);
+
+  // Whether a tripled quote inside a quoted section at depth 0 stands for one quote (the default), or
+  // the next quote closes the section wherever it is. Kept across Configure.
+  void SetTripledEscape(bool Value) noexcept { FTripledEscape = Value; }
 
   // Forgets the quote and bracket state: the next Scan starts outside quotes at depth 0.
   void Reset() noexcept {
@@ -92,6 +99,7 @@ class TDelimScanner {
   uint64_t FTriggerWords[4] = {};  // each trigger byte repeated eight times, for the word-wise search
   size_t FLookahead = 1;
 
+  bool FTripledEscape = true;
   bool FInQuote = false;
   bool FSawQuote = false;
   bool FSawBracket = false;

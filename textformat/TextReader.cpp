@@ -123,6 +123,11 @@ void TKtTextReader::SetBlankSeparated(bool Value) {
   FScannersDirty = true;
 }
 
+void TKtTextReader::SetTripledQuoteEscape(bool Value) {
+  FTripledQuoteEscape = Value;
+  FScannersDirty = true;
+}
+
 void TKtTextReader::PrepareScanners() {
   if (!FScannersDirty) return;
   // Without a quote the line break is a plain string search: brackets are ignored as well.
@@ -138,6 +143,8 @@ void TKtTextReader::PrepareScanners() {
   } else {
     FFieldScanner.Configure(FDelimiter, false, FQuote, FOpenBracket, FCloseBracket);
   }
+  FLineScanner.SetTripledEscape(FTripledQuoteEscape);
+  FFieldScanner.SetTripledEscape(FTripledQuoteEscape);
   std::fill(std::begin(FLineBreakBytes), std::end(FLineBreakBytes), false);
   for (char C : FLineBreak) FLineBreakBytes[static_cast<uint8_t>(C)] = true;
 

@@ -57,6 +57,9 @@ class TKtTextReader : public TPersistent {
   void SetOpenBracket(std::string_view Value);
   const std::string& CloseBracket() const noexcept { return FCloseBracket; }
   void SetCloseBracket(std::string_view Value);
+  // Whether a tripled quote inside a quoted section at depth 0 stands for one quote (the default, as the
+  // writer escapes one) or the next quote closes the section wherever it is (textformat/DelimScanner.h).
+  void SetTripledQuoteEscape(bool Value);
   bool TrimFields() const noexcept { return FTrimFields; }
   void SetTrimFields(bool Value) noexcept { FTrimFields = Value; }
   bool BlankSeparated() const noexcept { return FBlankSeparated; }
@@ -143,6 +146,7 @@ class TKtTextReader : public TPersistent {
   std::string FCloseBracket;
   bool FTrimFields = false;
   bool FBlankSeparated = false;
+  bool FTripledQuoteEscape = true;
 
   bool FSourceDone = false;  // a read returned nothing: no more bytes will come
   bool FScannersDirty = true;

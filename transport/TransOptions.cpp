@@ -1,8 +1,11 @@
 #include "transport/TransOptions.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "rtl/Stream.h"
+#include "textformat/DelimScanner.h"
 
 namespace halvern {
 
@@ -64,6 +67,27 @@ class TOptionsTextReader final : public TKtTextReader {
   }
 };
 
+// Whether reading Stream's text with a tripled quote as an escaped one leaves a quoted section open at its
+// end: the text was then not written that way (this writer's texts always close), but by hand or by a
+// writer that doubles quotes, and the next quote closes each section.
+bool EndsInOpenQuote(TStream& Stream) {
+  const int64_t Size = Stream.GetSize();
+  if (Size <= 0 || Size > INT32_MAX) return false;
+  std::string Text(static_cast<size_t>(Size), '\0');
+  Stream.SetPosition(0);
+  Text.resize(
+      static_cast<size_t>(std::max<int32_t>(0, Stream.Read(Text.data(), static_cast<int32_t>(Size)))));
+  TDelimScanner Scanner;
+  Scanner.Configure(";", false, kQuote, "{", "}");
+  const char* P = Text.data();
+  const char* const End = P + Text.size();
+  for (;;) {
+    const TDelimScanner::TResult R = Scanner.Scan(P, End, true);
+    if (!R.Found) return Scanner.InQuote();
+    P = R.Pos + 1;
+  }
+}
+
 }  // namespace
 
 TOptionsWriter::TOptionsWriter(TStream& Stream)
@@ -114,6 +138,7 @@ void TOPtionsReader::RegisterKey(std::string_view Key, std::function<void(const 
 
 void TOPtionsReader::Parse() {
   Stopped = false;
+  if (TStream* Stream = FReader->Stream()) FReader->SetTripledQuoteEscape(!EndsInOpenQuote(*Stream));
   FReader->First();
   while (!FReader->Eof() && !Stopped) {
     const std::string Value = FReader->GetField(1);

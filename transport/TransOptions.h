@@ -4,7 +4,14 @@
 // calls the handler registered for its key. Both are configurations of the delimited text writer and
 // reader. A value that holds a separator, a bracket, a quote, a space or a leading or trailing blank is
 // enclosed ("{" CR LF TAB value "}") or quoted so that it reads back unchanged; other values are written
-// as they are. Neither class owns its stream. Not thread-safe; a reader is used once, a writer appends for
+// as they are.
+//
+// Quotes as read: a quoted section closes at the next quote, except that at bracket depth 0 three quotes
+// inside it stand for one (the writer's escape). Between brackets the writer puts no quoted text, and a
+// comma list written there doubles its quotes, so there the next quote always closes. A text that would
+// end with a quoted section still open under that reading was not written by this writer (a hand-typed
+// list with doubled quotes, say): it is read again with the next quote closing every section. Neither
+// class owns its stream. Not thread-safe; a reader is used once, a writer appends for
 // as long as it lives.
 #pragma once
 

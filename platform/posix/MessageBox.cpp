@@ -1,10 +1,12 @@
 #include "platform/MessageBox.h"
 
 #include <cstdio>
+#include <deque>
 #include <mutex>
 #include <utility>
 
 #include "platform/CodePage.h"
+#include "platform/Environment.h"
 
 namespace halvern::platform {
 
@@ -15,25 +17,33 @@ std::mutex& ShownLock() {
   return Lock;
 }
 
-std::vector<TShownMessage>& Shown() {
-  static std::vector<TShownMessage> List;
+// The latest messages only: a host that validates a page in a loop must not grow with every message.
+std::deque<TShownMessage>& Shown() {
+  static std::deque<TShownMessage> List;
   return List;
 }
 
 }  // namespace
 
 // There is no one to click OK without a window system: the message is written where a person running a
-// host from a terminal sees it, and kept so that tests can tell which message the page chose.
+// host from a terminal sees it (unless the host silenced that), and the latest are kept so that tests
+// can tell which message the page chose.
 void ShowMessage(const std::string& Text, const std::string& Caption) {
-  const std::string Line = AnsiToUtf8(Caption) + ": " + AnsiToUtf8(Text) + "\n";
-  std::fwrite(Line.data(), 1, Line.size(), stderr);
+  if (GetEnv(kQuietMessagesVariable) != "1") {
+    const std::string Line = AnsiToUtf8(Caption) + ": " + AnsiToUtf8(Text) + "\n";
+    std::fwrite(Line.data(), 1, Line.size(), stderr);
+  }
   std::lock_guard Guard(ShownLock());
-  Shown().push_back({Text, Caption});
+  std::deque<TShownMessage>& List = Shown();
+  if (List.size() >= kKeptMessages) List.pop_front();
+  List.push_back({Text, Caption});
 }
 
 std::vector<TShownMessage> TakeShownMessages() {
   std::lock_guard Guard(ShownLock());
-  return std::exchange(Shown(), {});
+  std::deque<TShownMessage> Taken = std::exchange(Shown(), {});
+  return std::vector<TShownMessage>(std::make_move_iterator(Taken.begin()),
+                                    std::make_move_iterator(Taken.end()));
 }
 
 }  // namespace halvern::platform

@@ -122,6 +122,24 @@ TEST(CeOptions, AwkwardSettingsSurviveTheRoundTrip) {
   ExpectRoundTrip("", {}, false);
 }
 
+// Column lists with quoted titles as a writer that doubles quotes, or a person, stored them: inside
+// brackets and bare, with blanks, commas, semicolons, "=" and braces in the titles.
+TEST(CeOptions, StoredListsWithDoubledQuotesReadAsWritten) {
+  const std::string Name = "\xC3\xFB\xB3\xC6";  // 名称
+  const auto Expect = [&](const std::string& Columns, const std::vector<std::string>& Titles) {
+    auto Node = CreateImportPort();
+    EXPECT_EQ(Node->SetOptions(ColumnsKey + "=" + Columns + ";" + TitleKey + "=1;" + FileKey + "=f"), 0);
+    EXPECT_EQ(Port(Node).FColumns, Titles) << Columns;
+    EXPECT_TRUE(Port(Node).FHasTitle) << Columns << ": the keys after the list must still be read";
+    EXPECT_EQ(Port(Node).FFileName, "f") << Columns;
+  };
+  Expect("{" + Number + ",\"" + Name + " \"\"A\"\"\",x=y}", {Number, Name + " \"A\"", "x=y"});
+  Expect("{\"a;b\",\"c}d\",\"e{f\",\"\"\"q\"\"\",g=h}", {"a;b", "c}d", "e{f", "\"q\"", "g=h"});
+  Expect("{\r\n\t\"x \"\"=\"\"\",y}", {"x \"=\"", "y"});
+  Expect(Number + ",\"" + Name + " \"\"A\"\"\"", {Number, Name + " \"A"});
+  Expect("\"a, b\",c", {"a, b", "c"});
+}
+
 TEST(CeOptions, RandomSettingsSurviveTheRoundTrip) {
   std::mt19937 Rng(5301);
   const std::string Alphabet[] = {"a", "Z", "0", " ",  ",", "\"",       "\t",       "\r", "\n",   "\r\n", "=",

@@ -4,6 +4,7 @@
 #include "ConfigTestSupport.h"
 #include "config/ConfigTexts.h"
 #include "platform/MessageBox.h"
+#include "tests/TestEnvironment.h"
 
 #ifndef _WIN32
 
@@ -22,6 +23,19 @@ TEST(HeadlessMessageBox, KeepsEachMessageUntilTaken) {
   EXPECT_EQ(Shown[0].Text, "\xCC\xE1");
   EXPECT_EQ(Shown[1].Caption, "c2");
   EXPECT_TRUE(platform::TakeShownMessages().empty());
+}
+
+TEST(HeadlessMessageBox, KeepsOnlyTheLatestAndCanBeQuiet) {
+  platform::TakeShownMessages();
+  SetEnv(platform::kQuietMessagesVariable, "1");
+  testing::internal::CaptureStderr();
+  for (size_t I = 0; I < 10 * platform::kKeptMessages; ++I) platform::ShowMessage(std::to_string(I), "c");
+  const std::string Err = testing::internal::GetCapturedStderr();
+  SetEnv(platform::kQuietMessagesVariable, "");
+  EXPECT_EQ(Err, "");
+  auto Shown = platform::TakeShownMessages();
+  ASSERT_EQ(Shown.size(), platform::kKeptMessages);
+  EXPECT_EQ(Shown.back().Text, std::to_string(10 * platform::kKeptMessages - 1));
 }
 
 TEST(HeadlessMessageBox, PlatformPageShowsItsValidationMessageThere) {

@@ -86,11 +86,15 @@ TEST_F(EngineTest, FinaUnregistersEvenWhenCloseFails) {
 
 TEST_F(EngineTest, ARunningCallKeepsItsPortAliveAcrossFinaFromAnotherThread) {
   const uint32_t H = Register(1);
-  TComPtr<ITransNode> Held = ResolvePort(H);  // what an export holds for its run
-  std::thread([H] { x::EngineFina(H); }).join();
-  EXPECT_EQ(Probe->Live, 1);
-  EXPECT_EQ(Held->GetKind(), 1);
-  Held = nullptr;
+  {
+    const TCall<ITransNode> Held = ResolvePort(H);  // what an export holds for its run
+    std::thread([H] { x::EngineFina(H); }).join();
+    EXPECT_FALSE(ResolvePort(H)) << "the handle died at once";
+    EXPECT_EQ(Probe->Live, 1);
+    EXPECT_EQ(Probe->Closed, 0) << "closed under a running call";
+    EXPECT_EQ(Held->GetKind(), 1);
+  }
+  EXPECT_EQ(Probe->Closed, 1) << "closed as the last call left";
   EXPECT_EQ(Probe->Live, 0);
 }
 

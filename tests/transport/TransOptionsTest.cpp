@@ -76,6 +76,11 @@ TEST(OptionsText, ReadingStoredTexts) {
   EXPECT_EQ(ReadOptions("k={\r\n\ta=b}"), (Pairs{{"k", "a=b"}})) << "the writer's opener is taken off";
   EXPECT_EQ(ReadOptions("k={\r\nx}"), (Pairs{{"k", "\r\nx"}}));
   EXPECT_EQ(ReadOptions("k=\"a;b"), (Pairs{{"k", "\"a;b"}})) << "an open quote takes the rest";
+  EXPECT_EQ(ReadOptions("k={\"a\"\"\"};n=1"), (Pairs{{"k", "\"a\"\"\""}, {"n", "1"}}))
+      << "between brackets the next quote closes";
+  EXPECT_EQ(ReadOptions("k=\"a\"\"\";b\";n=1"), (Pairs{{"k", "a\";b"}, {"n", "1"}})) << "the writer's escape";
+  EXPECT_EQ(ReadOptions("k=x,\"a\"\"\";n=1"), (Pairs{{"k", "x,\"a\""}, {"n", "1"}}))
+      << "left open by the escape: read again with the next quote closing";
 }
 
 TEST(OptionsReader, HandlersByExactKeyLatestWins) {
