@@ -103,6 +103,8 @@ TEST_F(PortHostTest, PortFinalizedFromItsOwnEventProcedure) {
 TEST_F(PortHostTest, PageFinalizedWhileAnotherThreadUsesIt) {
   for (int Round = 0; Round < 10; ++Round) {
     TPortHandle Port(E, 1);
+    // Valid entries: a check that fails shows a modal message box, which on a display waits for a user.
+    Port.SetOptions(FileKey + "=\\Temp\\page.txt");
     uint32_t Page = 0;
     ASSERT_EQ(E->ConfigInit(Port.H(), nullptr, 0, &Page), ENGINE_OK);
     std::atomic<int> Calls{0};
