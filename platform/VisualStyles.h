@@ -21,7 +21,7 @@ class TModuleVisualStyles {
   bool Active() const { return FActive; }
 
  private:
-  std::uintptr_t FCookie = 0;
+  [[maybe_unused]] std::uintptr_t FCookie = 0;  // the activation cookie (Windows only)
   bool FActive = false;
 };
 
