@@ -1,5 +1,6 @@
 // The library's main block: binds the export glue to the device text engine when the library is loaded
-// (the two port factories, the engine's name, description and type) and lets go of what is still
+// (the two port factories, the engine's name, description and type, the ports' page factory and the
+// pages' handle registration) and lets go of what is still
 // registered when it is unloaded.
 //
 // Unload: the registry gives up its references without closing the ports, so an export port the host
@@ -10,6 +11,7 @@
 // objects may be half-used, so the registry lets go of nothing.
 #include "halvern.h"
 #include "cetext/CeFactories.h"
+#include "config/ExportConfig.h"
 #include "device/KtRAPI.h"
 #include "engine/EngineState.h"
 #include "engine/HandleRegistry.h"
@@ -35,6 +37,12 @@ struct TLibraryMain {
     Id.ImportPortFactory = &CreateImportPort;
     Id.ExportPortFactory = &CreateExportPort;
     SetEngineIdentity(std::move(Id));
+    SetConfigPageFactory(&CreateCeConfig);
+    // A shown page's working port is a handle the host may use until the page is hidden.
+    TPageHandleHooks Hooks;
+    Hooks.Add = [](ITransNode* Node) { GetHandleRegistry().Add(Node, THandleKind::Port); };
+    Hooks.Remove = [](ITransNode* Node) { GetHandleRegistry().RemoveObject(Node); };
+    SetPageHandleHooks(Hooks);
   }
 };
 

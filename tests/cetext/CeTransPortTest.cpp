@@ -3,8 +3,8 @@
 
 #include "cetext/CeTxtExport.h"
 #include "cetext/CeTxtImPort.h"
-#include "config/ConfigPage.h"
 #include "tests/cetext/CePortTestSupport.h"
+#include "transport/ConfigPage.h"
 
 namespace halvern::test {
 namespace {
