@@ -1,9 +1,16 @@
 #include "cetext/CeFactories.h"
 
+#include <atomic>
+
 #include "cetext/CeTxtExport.h"
 #include "cetext/CeTxtImPort.h"
 
 namespace halvern {
+namespace {
+
+std::atomic<TConfigPageFactory> GConfigPageFactory{nullptr};
+
+}  // namespace
 
 TComPtr<ITransNode> CreateImportPort() {
   TComPtr<ITransNode> Port = MakeCePort<TCeTxtImPort>();
@@ -15,6 +22,14 @@ TComPtr<ITransNode> CreateExportPort() {
   TComPtr<ITransNode> Port = MakeCePort<TCeTxtExport>();
   Port->Initialize(2);
   return Port;
+}
+
+void SetConfigPageFactory(TConfigPageFactory Factory) noexcept {
+  GConfigPageFactory.store(Factory);
+}
+
+TConfigPageFactory ConfigPageFactory() noexcept {
+  return GConfigPageFactory.load();
 }
 
 }  // namespace halvern

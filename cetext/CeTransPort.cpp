@@ -1,6 +1,6 @@
 #include "cetext/CeTransPort.h"
 
-#include "config/ExportConfig.h"
+#include "cetext/CeFactories.h"
 #include "platform/TextCompare.h"
 
 namespace halvern {
@@ -59,9 +59,26 @@ bool HV_CALL TCeTransPort::Initialize(int32_t Kind) {
 
 bool HV_CALL TCeTransPort::CreateConfigPage(IConfigPageEx** Page) {
   if (Page == nullptr) return false;
+  *Page = nullptr;
   // The page keeps a reference to this port for as long as it exists.
-  *Page = CreateCeConfig(this).Detach();
+  if (const TConfigPageFactory Factory = ConfigPageFactory()) *Page = Factory(*this).Detach();
   return *Page != nullptr;
+}
+
+void TCeTransPort::ApplySettings(const TPortSettings& Settings) {
+  FFileName = Settings.FileName;
+  FHasTitle = Settings.HasTitle;
+  FColumns = Settings.Columns;
+}
+
+TComPtr<ITransNode> TCeTransPort::CreateWorkingCopy() const {
+  // A port of this class starts with the class's defaults; the copy then takes this port's settings.
+  TComPtr<ITransNode> Node = CreateSameClass();
+  auto* Work = dynamic_cast<TCeTransPort*>(Node.Get());
+  if (!Work) return {};
+  Node->Initialize(FKind);
+  Work->ApplySettings(Settings());
+  return Node;
 }
 
 void HV_CALL TCeTransPort::FindField(const std::string& Name, ITransField** Field) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "transport/EditablePort.h"
 #include "transport/TransDefine.h"
 
 namespace halvern {
@@ -30,7 +31,11 @@ inline constexpr const char* SNoDeviceConnection =
     "\xC7\xEB\xBC\xEC\xB2\xE9\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2"
     "\xCA\xC7\xB7\xF1\xB0\xB2\xD7\xB0\xD5\xFD\xC8\xB7";
 
-class TCeTransPort : public TObject, public ITransNode, public ITransPort, public ITransObject {
+class TCeTransPort : public TObject,
+                     public ITransNode,
+                     public ITransPort,
+                     public ITransObject,
+                     public IEditablePort {
  public:
   TCeTransPort(const TCeTransPort&) = delete;
   TCeTransPort& operator=(const TCeTransPort&) = delete;
@@ -42,7 +47,7 @@ class TCeTransPort : public TObject, public ITransNode, public ITransPort, publi
   int32_t FKind = 0;
 
   // The host's event sink set by SetEvents, or empty.
-  const TComPtr<ITransEvents>& Events() const { return FEvents; }
+  const TComPtr<ITransEvents>& Events() const override { return FEvents; }
   // Sends Text to the event sink with code 35; nothing when no sink is set.
   void ReportError(const std::string& Text);
 
@@ -85,6 +90,12 @@ class TCeTransPort : public TObject, public ITransNode, public ITransPort, publi
 
   // ITransObject
   TObject* HV_CALL GetObject() override { return this; }
+
+  // IEditablePort: what the configuration page edits.
+  ITransNode& Node() override { return *this; }
+  TPortSettings Settings() const override { return {FFileName, FHasTitle, FColumns}; }
+  void ApplySettings(const TPortSettings& Settings) override;
+  TComPtr<ITransNode> CreateWorkingCopy() const override;
 
  protected:
   TCeTransPort() = default;

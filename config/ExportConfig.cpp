@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "cetext/CeTransPort.h"
 #include "config/ConfigTexts.h"
 
 namespace halvern {
@@ -17,22 +16,24 @@ std::string TrimControls(const std::string& Text) {
 
 TCeConfig::TCeConfig(std::unique_ptr<TConfigView> View) : TCustomConfig(std::move(View)) {}
 
-void TCeConfig::LoadFrom(TCeTransPort* Port) {
-  FPortRef = Port ? TComPtr<ITransNode>(static_cast<ITransNode*>(Port)) : nullptr;
+void TCeConfig::LoadFrom(IEditablePort* Port) {
+  FPortRef = Port ? TComPtr<ITransNode>(&Port->Node()) : nullptr;
   FPort = Port;
   if (!Port) return;
-  View().SetFileText(Port->FFileName);
-  View().SetHasTitle(Port->FHasTitle);
+  const TPortSettings Settings = Port->Settings();
+  View().SetFileText(Settings.FileName);
+  View().SetHasTitle(Settings.HasTitle);
   View().ClearItems();
-  for (const std::string& Title : Port->FColumns) View().AddItem(Title);
+  for (const std::string& Title : Settings.Columns) View().AddItem(Title);
 }
 
-void TCeConfig::SaveTo(TCeTransPort& Port) const {
-  Port.FFileName = TrimControls(View().GetFileText());
-  Port.FHasTitle = View().GetHasTitle();
-  Port.FColumns.clear();
+void TCeConfig::SaveTo(IEditablePort& Port) const {
+  TPortSettings Settings;
+  Settings.FileName = TrimControls(View().GetFileText());
+  Settings.HasTitle = View().GetHasTitle();
   const int Count = View().ItemCount();
-  for (int I = 0; I < Count; ++I) Port.FColumns.push_back(View().ItemCaption(I));
+  for (int I = 0; I < Count; ++I) Settings.Columns.push_back(View().ItemCaption(I));
+  Port.ApplySettings(Settings);
 }
 
 HRESULT HV_CALL TCeConfig::QueryInterface(const TGuid& Iid, void** Obj) {
@@ -73,15 +74,9 @@ void HV_CALL TCeConfig::UpdatePort() {
 
 TComPtr<ITransNode> TCeConfig::GetPortNode() {
   if (!FWorkRef && FPort) {
-    // A port of FPort's own class starts with that class's defaults; the copy then takes FPort's
-    // settings. It gets no event sink: whatever it reports is dropped.
-    TComPtr<ITransNode> Node = FPort->CreateSameClass();
-    auto* Work = dynamic_cast<TCeTransPort*>(Node.Get());
+    TComPtr<ITransNode> Node = FPort->CreateWorkingCopy();
+    auto* Work = dynamic_cast<IEditablePort*>(Node.Get());
     if (!Work) return {};
-    Node->Initialize(FPort->FKind);
-    Work->FFileName = FPort->FFileName;
-    Work->FHasTitle = FPort->FHasTitle;
-    Work->FColumns = FPort->FColumns;
     FWorkRef = std::move(Node);
     FWorkPort = Work;
   }
@@ -144,10 +139,9 @@ void TCeConfig::Button4Click() {
   V.FocusList();
 }
 
-TComPtr<IConfigPageEx> CreateCeConfig(TCeTransPort* Port) {
-  if (!Port) return {};
+TComPtr<IConfigPageEx> CreateCeConfig(IEditablePort& Port) {
   TComPtr<IConfigPageEx> Page(new TCeConfig(CreateConfigView()));
-  static_cast<TCeConfig*>(Page.Get())->LoadFrom(Port);
+  static_cast<TCeConfig*>(Page.Get())->LoadFrom(&Port);
   return Page;
 }
 

@@ -1,6 +1,7 @@
-// TCeConfig: the device text engine's configuration page, made by a port's CreateConfigPage for import
-// and export ports alike. It shows the port's ordered column titles, its device file name and its title
-// flag, and edits them on a working copy of the port.
+// TCeConfig: the device text engine's configuration page, made by a port's CreateConfigPage (through
+// CreateCeConfig, the page factory the engine's wiring hands the ports) for import and export ports
+// alike; it edits them through IEditablePort and knows no port class. It shows the port's ordered column
+// titles, its device file name and its title flag, and edits them on a working copy of the port.
 //
 // Ownership: the page holds a counted reference to the port it was made for (FPort) and to its working
 // copy (FWorkPort, made on first use) for its whole life; neither port refers back to the page. Entries
@@ -12,20 +13,19 @@
 #include <string>
 
 #include "config/FormConfigBase.h"
+#include "transport/EditablePort.h"
 
 namespace halvern {
-
-class TCeTransPort;
 
 class TCeConfig final : public TCustomConfig {
  public:
   explicit TCeConfig(std::unique_ptr<TConfigView> View);
 
   // Binds the page to Port and shows its settings.
-  void LoadFrom(TCeTransPort* Port);
+  void LoadFrom(IEditablePort* Port);
   // Stores the entries into Port: the file name without surrounding blanks and control characters, the
   // title flag, and the column titles in list order, unchanged.
-  void SaveTo(TCeTransPort& Port) const;
+  void SaveTo(IEditablePort& Port) const;
 
   HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override;
   bool HV_CALL ShowPage(void* ParentWindow, uint8_t Flag) override;
@@ -40,8 +40,8 @@ class TCeConfig final : public TCustomConfig {
   void Button3Click();
   void Button4Click();
 
-  TCeTransPort* Port() const { return FPort; }
-  TCeTransPort* WorkPort() const { return FWorkPort; }
+  IEditablePort* Port() const { return FPort; }
+  IEditablePort* WorkPort() const { return FWorkPort; }
 
  protected:
   void ShowStep(int32_t StepId) override;
@@ -49,13 +49,14 @@ class TCeConfig final : public TCustomConfig {
 
  private:
   TComPtr<ITransNode> FPortRef;
-  TCeTransPort* FPort = nullptr;
+  IEditablePort* FPort = nullptr;
   TComPtr<ITransNode> FWorkRef;
-  TCeTransPort* FWorkPort = nullptr;
+  IEditablePort* FWorkPort = nullptr;
 };
 
 // Creates a page bound to Port (LoadFrom done) and returns its IConfigPageEx; empty when none was made.
-TComPtr<IConfigPageEx> CreateCeConfig(TCeTransPort* Port);
+// This is the ports' TConfigPageFactory.
+TComPtr<IConfigPageEx> CreateCeConfig(IEditablePort& Port);
 
 // Text without leading and trailing characters of codes 0 to 32.
 std::string TrimControls(const std::string& Text);

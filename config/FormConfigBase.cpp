@@ -1,10 +1,21 @@
 #include "config/FormConfigBase.h"
 
+#include <atomic>
 #include <utility>
 
-#include "engine/HandleRegistry.h"
-
 namespace halvern {
+namespace {
+
+// Written once at load, before any page exists; read on the GUI thread.
+std::atomic<void (*)(ITransNode*)> GAddHandle{nullptr};
+std::atomic<void (*)(ITransNode*)> GRemoveHandle{nullptr};
+
+}  // namespace
+
+void SetPageHandleHooks(TPageHandleHooks Hooks) noexcept {
+  GAddHandle.store(Hooks.Add);
+  GRemoveHandle.store(Hooks.Remove);
+}
 
 TCustomConfig::TCustomConfig(std::unique_ptr<TConfigView> View) : FView(std::move(View)) {
   FView->SetListener(this);
@@ -43,7 +54,7 @@ bool HV_CALL TCustomConfig::ShowPage(void* ParentWindow, uint8_t Flag) {
   // Registered once however often the page is shown, so one HidePage always takes the handle away.
   if (!FRegisteredNode) {
     if (TComPtr<ITransNode> Node = GetPortNode()) {
-      GetHandleRegistry().Add(Node.Get(), THandleKind::Port);
+      if (const auto Add = GAddHandle.load()) Add(Node.Get());
       FRegisteredNode = std::move(Node);
     }
   }
@@ -51,8 +62,9 @@ bool HV_CALL TCustomConfig::ShowPage(void* ParentWindow, uint8_t Flag) {
 }
 
 void HV_CALL TCustomConfig::HidePage() {
-  if (TComPtr<ITransNode> Node = std::exchange(FRegisteredNode, nullptr))
-    GetHandleRegistry().RemoveObject(Node.Get());
+  if (TComPtr<ITransNode> Node = std::exchange(FRegisteredNode, nullptr)) {
+    if (const auto Remove = GRemoveHandle.load()) Remove(Node.Get());
+  }
   FView->DetachFromParent();
 }
 

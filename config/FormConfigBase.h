@@ -1,7 +1,8 @@
 // TCustomConfig: the base of the engine's configuration pages. The host embeds a page in a window of its
 // own and walks it as a small step-by-step wizard; the page offers itself as IConfigPage, keeps its own
 // reference count (it has no owner: the last Release destroys it), keeps the list of steps and the
-// current step, and registers the port it edits as a handle while it is shown.
+// current step, and has the port it edits registered as a handle while it is shown (through the hooks
+// below, which the export layer installs).
 //
 // A page owns its view (the controls); derived pages decide what the view shows and how it is validated
 // and stored. Lives on the host's GUI thread; only the reference count is atomic.
@@ -12,10 +13,19 @@
 #include <memory>
 #include <vector>
 
-#include "config/ConfigPage.h"
 #include "config/ConfigView.h"
+#include "transport/ConfigPage.h"
 
 namespace halvern {
+
+// Told when a shown page's working port is to become a handle and when it is to stop being one. The
+// engine's wiring installs its handle registry here at load (tests may install their own); while none
+// is installed a shown page registers nothing.
+struct TPageHandleHooks {
+  void (*Add)(ITransNode* Node) = nullptr;
+  void (*Remove)(ITransNode* Node) = nullptr;
+};
+void SetPageHandleHooks(TPageHandleHooks Hooks) noexcept;
 
 class TCustomConfig : public TObject, public IConfigPageEx, protected TConfigViewListener {
  public:

@@ -77,10 +77,4 @@ void THeadlessConfigView::RenameItem(int Index, const std::string& Caption) {
   if (ValidIndex(Index)) FItems[static_cast<size_t>(Index)] = Caption;
 }
 
-#ifndef _WIN32
-std::unique_ptr<TConfigView> CreateConfigView() {
-  return std::make_unique<THeadlessConfigView>();
-}
-#endif
-
 }  // namespace halvern

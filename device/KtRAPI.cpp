@@ -46,18 +46,19 @@ struct TRapiState {
   std::atomic<const TRapiEntries*> Bound{nullptr};
 };
 
-TRapiState& State() {
-#ifdef _WIN32
-  // Never destroyed: the engine frees the library at FreeLibrary (UnloadRapi from DllMain) and leaves it
-  // alone at process termination, when it may already be gone.
-  static TRapiState* const S = new TRapiState;
-  return *S;
-#else
-  // Destroyed, freeing the bound library, when the engine is unloaded or the process ends; a host that
-  // loads and unloads the engine repeatedly leaks nothing.
+// Destroyed, freeing the bound library, when the engine is unloaded or the process ends; a host that
+// loads and unloads the engine repeatedly leaks nothing.
+TRapiState& DestroyedAtUnload() {
   static TRapiState S;
   return S;
-#endif
+}
+
+TRapiState& State() {
+  // Where that is not safe the state is never destroyed: the engine frees the library at FreeLibrary
+  // (UnloadRapi) and leaves it alone at process termination, when it may already be gone.
+  static TRapiState* const S =
+      platform::StaticsDestroyedSafelyAtUnload() ? &DestroyedAtUnload() : new TRapiState;
+  return *S;
 }
 
 bool BindLocked(TRapiState& S) {
@@ -106,11 +107,7 @@ std::string ReplaceFirst(std::string Pattern, const char* What, const std::strin
 std::string RapiLibraryName() {
   std::string Name = platform::GetEnv("HALVERN_RAPI_LIBRARY");
   if (!Name.empty()) return Name;
-#ifdef _WIN32
-  return "rapi.dll";
-#else
-  return "librapi.so.2";
-#endif
+  return platform::SharedLibraryFileName("rapi", 2);
 }
 
 bool LoadRapi() {

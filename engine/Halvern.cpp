@@ -1,24 +1,20 @@
 // The library's main block: binds the export glue to the device text engine when the library is loaded
-// (the two port factories, the engine's name, description and type) and lets go of what is still
-// registered when it is unloaded.
+// (the two port factories, the engine's name, description and type, the ports' page factory and the
+// pages' handle registration) and lets go of what is still registered when it is unloaded.
 //
 // Unload: the registry gives up its references without closing the ports, so an export port the host
 // never finished does not write its file, the identity texts are cleared and the device library is
 // freed. On Linux the runtime's
 // destruction of the library's objects does this when the library is unloaded (or the process ends).
-// On Windows only at FreeLibrary: at process termination other threads are already gone and their
-// objects may be half-used, so the registry lets go of nothing.
+// On Windows only at FreeLibrary (engine/win32/DllMain.cpp): at process termination other threads are
+// already gone and their objects may be half-used, so the registry lets go of nothing.
 #include "halvern.h"
 #include "cetext/CeFactories.h"
-#include "device/KtRAPI.h"
+#include "config/ExportConfig.h"
 #include "engine/EngineState.h"
 #include "engine/HandleRegistry.h"
 
 #include <utility>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace halvern {
 namespace {
@@ -35,6 +31,12 @@ struct TLibraryMain {
     Id.ImportPortFactory = &CreateImportPort;
     Id.ExportPortFactory = &CreateExportPort;
     SetEngineIdentity(std::move(Id));
+    SetConfigPageFactory(&CreateCeConfig);
+    // A shown page's working port is a handle the host may use until the page is hidden.
+    TPageHandleHooks Hooks;
+    Hooks.Add = [](ITransNode* Node) { GetHandleRegistry().Add(Node, THandleKind::Port); };
+    Hooks.Remove = [](ITransNode* Node) { GetHandleRegistry().RemoveObject(Node); };
+    SetPageHandleHooks(Hooks);
   }
 };
 
@@ -42,19 +44,3 @@ const TLibraryMain LibraryMain;
 
 }  // namespace
 }  // namespace halvern
-
-#ifdef _WIN32
-// Light work only: the loader lock is held. The runtime destroys the library's objects after this
-// returns.
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
-  if (Reason != DLL_PROCESS_DETACH) return TRUE;
-  if (Reserved == nullptr) {
-    halvern::ReleaseHandleRegistry();
-    halvern::ClearEngineIdentity();
-    halvern::UnloadRapi();
-  } else {
-    halvern::AbandonHandleRegistry();
-  }
-  return TRUE;
-}
-#endif

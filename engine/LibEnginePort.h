@@ -10,9 +10,9 @@
 
 #include <utility>
 
-#include "config/ConfigPage.h"
 #include "engine/HandleRegistry.h"
 #include "halvern.h"
+#include "transport/ConfigPage.h"
 #include "transport/TransDefine.h"
 
 namespace halvern {

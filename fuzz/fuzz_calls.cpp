@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "cetext/CeFactories.h"
+#include "config/ExportConfig.h"
 #include "engine/EngineState.h"
+#include "engine/HandleRegistry.h"
 #include "engine/LibEnginePort.h"
 #include "halvern.h"
 
@@ -276,6 +278,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   Id.ImportPortFactory = &halvern::CreateImportPort;
   Id.ExportPortFactory = &halvern::CreateExportPort;
   halvern::SetEngineIdentity(std::move(Id));
+  // The engine's wiring: ports make the page, and a shown page's working port is a handle.
+  halvern::SetConfigPageFactory(&halvern::CreateCeConfig);
+  halvern::TPageHandleHooks Hooks;
+  Hooks.Add = [](halvern::ITransNode* Node) {
+    halvern::GetHandleRegistry().Add(Node, halvern::THandleKind::Port);
+  };
+  Hooks.Remove = [](halvern::ITransNode* Node) { halvern::GetHandleRegistry().RemoveObject(Node); };
+  halvern::SetPageHandleHooks(Hooks);
   return 0;
 }
 

@@ -7,6 +7,16 @@
 
 namespace halvern::platform {
 
+// The file name the system's loader knows version Version of library Base by: "Base.dll" on Windows
+// (which does not version the name), "libBase.so.Version" elsewhere.
+std::string SharedLibraryFileName(const std::string& Base, int Version);
+
+// True where the runtime may destroy a shared library's static objects when it is unloaded or the
+// process ends (they may then free what they hold); false on Windows, where at process termination
+// other threads are already gone and such objects may be half-used, so the library must free what it
+// holds itself at FreeLibrary and leave its statics alone.
+bool StaticsDestroyedSafelyAtUnload() noexcept;
+
 class TDynLib {
  public:
   TDynLib() = default;

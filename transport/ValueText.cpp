@@ -6,16 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <limits>
 
+#include "platform/Locale.h"
 #include "transport/DateTime.h"
 
 #include <clocale>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace halvern {
 namespace {
@@ -110,17 +106,6 @@ class TDateScanner {
   size_t FPos = 0;
 };
 
-int32_t CurrentYear() {
-  const std::time_t Now = std::time(nullptr);
-  std::tm Tm{};
-#ifdef _WIN32
-  localtime_s(&Tm, &Now);
-#else
-  localtime_r(&Now, &Tm);
-#endif
-  return Tm.tm_year + 1900;
-}
-
 // Year, month, day in that order; two numbers name a month and day of the current year, and a year of
 // one or two digits lies in the current century (the format record has no century window).
 std::optional<TDateTime> ScanDate(TDateScanner& S) {
@@ -133,9 +118,9 @@ std::optional<TDateTime> ScanDate(TDateScanner& S) {
     Y = N1;
     M = N2;
     D = N3;
-    if (L1 <= 2) Y += CurrentYear() / 100 * 100;
+    if (L1 <= 2) Y += platform::CurrentLocalYear() / 100 * 100;
   } else {
-    Y = CurrentYear();
+    Y = platform::CurrentLocalYear();
     M = N1;
     D = N2;
   }
@@ -192,14 +177,7 @@ bool ReadHex(std::string_view Text, size_t Pos, size_t Count, uint64_t& Out) {
 }  // namespace
 
 char LocaleDecimalSeparator() {
-#ifdef _WIN32
-  char Buf[8] = {};
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Buf, sizeof Buf) > 1 && Buf[0] != '\0')
-    return Buf[0];
-  return '.';
-#else
-  return CrtDecimalPoint();
-#endif
+  return platform::UserDecimalSeparator();
 }
 
 std::string FormatFloatGeneral(TExtended Value, int Precision, char DecimalSeparator) {

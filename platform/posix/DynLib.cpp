@@ -34,4 +34,12 @@ void* TDynLib::Resolve(const char* Symbol) const noexcept {
   return dlsym(FHandle, Symbol);
 }
 
+std::string SharedLibraryFileName(const std::string& Base, int Version) {
+  return "lib" + Base + ".so." + std::to_string(Version);
+}
+
+bool StaticsDestroyedSafelyAtUnload() noexcept {
+  return true;
+}
+
 }  // namespace halvern::platform

@@ -52,4 +52,13 @@ void* TDynLib::Resolve(const char* Symbol) const noexcept {
   return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(FHandle), Symbol));
 }
 
+std::string SharedLibraryFileName(const std::string& Base, int Version) {
+  static_cast<void>(Version);
+  return Base + ".dll";
+}
+
+bool StaticsDestroyedSafelyAtUnload() noexcept {
+  return false;
+}
+
 }  // namespace halvern::platform

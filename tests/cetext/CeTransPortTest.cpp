@@ -1,10 +1,11 @@
 // What both ports share: default columns, kinds, interfaces, reference counts and column lookup.
 #include <gtest/gtest.h>
 
+#include "cetext/CeFactories.h"
 #include "cetext/CeTxtExport.h"
 #include "cetext/CeTxtImPort.h"
-#include "config/ConfigPage.h"
 #include "tests/cetext/CePortTestSupport.h"
+#include "transport/ConfigPage.h"
 
 namespace halvern::test {
 namespace {
@@ -41,6 +42,27 @@ TEST(CePort, NewPortsHoldTheirClassDefaults) {
   EXPECT_FALSE(Copy->IsReady());
   EXPECT_EQ(Names(Copy), Names(Export));
   EXPECT_NE(dynamic_cast<TCeTxtExport*>(Copy.Get()), nullptr);
+}
+
+TEST(CePort, MakesItsPageOnlyThroughTheFactoryItWasHanded) {
+  auto Import = CreateImportPort();
+  TComPtr<IConfigPageEx> Page;
+  // Nothing wired: no page, and the out pointer is cleared rather than left as it was.
+  SetConfigPageFactory(nullptr);
+  EXPECT_FALSE(Import->CreateConfigPage(Page.Put()));
+  EXPECT_FALSE(Page);
+  EXPECT_FALSE(Import->CreateConfigPage(nullptr));
+
+  static IEditablePort* Asked = nullptr;
+  SetConfigPageFactory([](IEditablePort& Port) {
+    Asked = &Port;
+    return TComPtr<IConfigPageEx>();
+  });
+  EXPECT_FALSE(Import->CreateConfigPage(Page.Put()));
+  SetConfigPageFactory(nullptr);
+  ASSERT_NE(Asked, nullptr);
+  EXPECT_EQ(&Asked->Node(), Import.Get());
+  EXPECT_EQ(Asked->Settings().Columns, Names(Import));
 }
 
 TEST(CePort, InitializeStoresAnyKindButServesOnlyItsOwn) {

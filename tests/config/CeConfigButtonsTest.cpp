@@ -117,7 +117,7 @@ TEST_F(CeConfigButtons, RenamedItemIsStoredAndMovesWithItsNewCaption) {
   EXPECT_EQ(F.Items(), (TItems{"b", "\xD5\xCB", "c", "d"}));
   F.View->SetFileText("f");
   ASSERT_TRUE(F.Page->CheckSucceed());
-  EXPECT_EQ(F.Page->WorkPort()->FColumns, F.Items());
+  EXPECT_EQ(F.Page->WorkPort()->Settings().Columns, F.Items());
 }
 
 }  // namespace

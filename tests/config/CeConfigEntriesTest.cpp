@@ -43,7 +43,7 @@ TEST(CeConfigCheck, EmptyListShowsOnlyTheColumnMessageEvenWithoutFileName) {
   EXPECT_EQ(F.View->Focus(), TFocus::None);
   // Nothing was stored.
   ASSERT_TRUE(F.Page->GetPortNode());
-  EXPECT_EQ(F.Page->WorkPort()->FColumns, kImportTitles);
+  EXPECT_EQ(F.Page->WorkPort()->Settings().Columns, kImportTitles);
 }
 
 TEST(CeConfigCheck, BlankFileNameShowsTheFileMessageAndFocusesTheNameBox) {
@@ -58,7 +58,7 @@ TEST(CeConfigCheck, BlankFileNameShowsTheFileMessageAndFocusesTheNameBox) {
   EXPECT_EQ((*F.Shown)[0].Caption, configtext::SMessageCaption);
   EXPECT_EQ(F.View->Focus(), TFocus::FileEdit);
   ASSERT_TRUE(F.Page->GetPortNode());
-  EXPECT_FALSE(F.Page->WorkPort()->FHasTitle);
+  EXPECT_FALSE(F.Page->WorkPort()->Settings().HasTitle);
 }
 
 TEST(CeConfigCheck, ValidEntriesReachTheWorkingCopyButNotTheBoundPortUntilUpdatePort) {
@@ -72,13 +72,13 @@ TEST(CeConfigCheck, ValidEntriesReachTheWorkingCopyButNotTheBoundPortUntilUpdate
 
   EXPECT_TRUE(F.Page->CheckSucceed());
   EXPECT_TRUE(F.Shown->empty());
-  TCeTransPort* Work = F.Page->WorkPort();
-  ASSERT_NE(Work, nullptr);
-  EXPECT_EQ(Work->FFileName, "\\Temp\\a.txt");
-  EXPECT_TRUE(Work->FHasTitle);
+  ASSERT_NE(F.Page->WorkPort(), nullptr);
+  const TPortSettings Work = F.Page->WorkPort()->Settings();
+  EXPECT_EQ(Work.FileName, "\\Temp\\a.txt");
+  EXPECT_TRUE(Work.HasTitle);
   std::vector<std::string> Expected = kImportTitles;
   Expected.push_back("x");
-  EXPECT_EQ(Work->FColumns, Expected);
+  EXPECT_EQ(Work.Columns, Expected);
   EXPECT_EQ(Port->FFileName, "");
   EXPECT_FALSE(Port->FHasTitle);
   EXPECT_EQ(Port->FColumns, kImportTitles);

@@ -124,8 +124,8 @@ TEST(ConfigPageLife, TwoPagesOnOnePortHaveIndependentWorkingPorts) {
   B.View->SetFileText("b");
   ASSERT_TRUE(A.Page->CheckSucceed());
   ASSERT_TRUE(B.Page->CheckSucceed());
-  EXPECT_EQ(A.Page->WorkPort()->FFileName, "a");
-  EXPECT_EQ(B.Page->WorkPort()->FFileName, "b");
+  EXPECT_EQ(A.Page->WorkPort()->Settings().FileName, "a");
+  EXPECT_EQ(B.Page->WorkPort()->Settings().FileName, "b");
   EXPECT_EQ(TFakePort::Of(Node)->FFileName, "");
   A.Ref->HidePage();
   B.Ref->HidePage();

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "config/ConfigPage.h"
 #include "engine/HandleRegistry.h"
+#include "transport/ConfigPage.h"
 #include "transport/TransFields.h"
 
 namespace halvern::test {

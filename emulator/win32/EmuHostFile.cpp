@@ -1,6 +1,5 @@
 // Host files on Windows: the host handle shares everything, because the emulator enforces the device's
 // own share modes itself; reads and writes are positioned through OVERLAPPED offsets.
-#ifdef _WIN32
 
 #include <windows.h>
 
@@ -96,9 +95,6 @@ void THostFile::Close() noexcept {
 
 }  // namespace rapiemu
 
-#endif  // _WIN32
-
-#ifdef _WIN32
 #include <string>
 
 #include "emulator/EmuEnv.h"
@@ -135,4 +131,3 @@ std::filesystem::path EnvPath(const char* Name) {
 }
 
 }  // namespace rapiemu
-#endif  // _WIN32

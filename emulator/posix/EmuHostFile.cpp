@@ -1,5 +1,4 @@
 // Host files on Linux: file descriptors with pread/pwrite.
-#ifndef _WIN32
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -102,9 +101,6 @@ void THostFile::Close() noexcept {
 
 }  // namespace rapiemu
 
-#endif  // !_WIN32
-
-#ifndef _WIN32
 #include <cstdlib>
 
 #include "emulator/EmuEnv.h"
@@ -121,4 +117,3 @@ std::filesystem::path EnvPath(const char* Name) {
 }
 
 }  // namespace rapiemu
-#endif  // !_WIN32

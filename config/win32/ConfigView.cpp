@@ -4,7 +4,6 @@
 //
 // The window exists only while the page is shown: before that, and after it is hidden or after the host
 // destroyed its own window, the values live in the headless model this view derives from.
-#ifdef _WIN32
 
 #include <windows.h>
 // After windows.h, which declares the types it uses.
@@ -394,5 +393,3 @@ std::unique_ptr<TConfigView> CreateConfigView() {
 }
 
 }  // namespace halvern
-
-#endif  // _WIN32
