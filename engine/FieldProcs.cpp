@@ -5,6 +5,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "engine/ExportGuard.h"
 #include "engine/LibEnginePort.h"
 #include "engine/TextOut.h"
 #include "transport/BorrowedFields.h"
@@ -15,6 +16,8 @@ namespace halvern {
 
 static_assert(sizeof(HV_GUID) == sizeof(TGuid));
 static_assert(sizeof(HV_SYSTEMTIME) == sizeof(TDateTimeParts));
+
+using trace::TText;
 
 namespace {
 
@@ -45,7 +48,7 @@ std::string HostText(const char* Text, int32_t Length) {
 }
 
 void ZeroOut(void* Out, size_t Size) noexcept {
-  if (Out) std::memset(Out, 0, Size);
+  std::memset(Out, 0, Size);
 }
 
 // ---- read procedures ----
@@ -60,129 +63,145 @@ void ZeroOut(void* Out, size_t Size) noexcept {
 }
 
 int32_t HV_STDCALL ReadTextValue(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) {
-  try {
-    // No null test: a null column reads as whatever text it holds.
-    return WithPortView(Handle, [&](const TPortView& View) -> int32_t {
-      if (!View.Reader) return 0;
-      // The port's own fast access, when it has one, reads the same text without a column reference or
-      // a copy: this runs once per value of an import.
-      if (IBorrowedFieldAccess* Fast = View.Fields) {
-        std::string_view Text;
-        if (!Fast->ReadFieldText(Index, &Text) || !Size) return 0;
-        return TextOut(Text, Buffer, Size);
-      }
-      return ReadTextFromField(View, Index, Buffer, Size);
-    });
-  } catch (...) {
-    return 0;
-  }
+  return Guard(
+      "ReadTextValue", 0,
+      [&]() -> int32_t {
+        // No null test: a null column reads as whatever text it holds.
+        return WithPortView(Handle, [&](const TPortView& View) -> int32_t {
+          if (!View.Reader) return 0;
+          // The port's own fast access, when it has one, reads the same text without a column reference or
+          // a copy: this runs once per value of an import.
+          if (IBorrowedFieldAccess* Fast = View.Fields) {
+            std::string_view Text;
+            if (!Fast->ReadFieldText(Index, &Text) || !Size) return 0;
+            return TextOut(Text, Buffer, Size);
+          }
+          return ReadTextFromField(View, Index, Buffer, Size);
+        });
+      },
+      Handle, Index, static_cast<const void*>(Buffer), Size);
 }
 
 int32_t HV_STDCALL ReadIntegerValue(uint32_t Handle, int32_t Index) {
-  try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
-    if (!Field) return 0;
-    // By the column's own type, whatever type the host asked for.
-    switch (Field->GetFieldType()) {
-      case ftByte: return Field->GetAsByte();
-      case ftWord: return Field->GetAsWord();
-      case ftLongWord: return static_cast<int32_t>(Field->GetAsLongWord());
-      case ftShortInt: return Field->GetAsShortInt();
-      case ftSmallInt: return Field->GetAsSmallInt();
-      case ftInteger: return Field->GetAsInteger();
-      case ftBoolean: return Field->GetAsBoolean() ? 1 : 0;
-      default: return 0;
-    }
-  } catch (...) {
-    return 0;
-  }
+  return Guard(
+      "ReadIntegerValue", 0,
+      [&]() -> int32_t {
+        const TResolvedPort Port = ResolvePortView(Handle);
+        TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
+        if (!Field) return 0;
+        // By the column's own type, whatever type the host asked for.
+        switch (Field->GetFieldType()) {
+          case ftByte: return Field->GetAsByte();
+          case ftWord: return Field->GetAsWord();
+          case ftLongWord: return static_cast<int32_t>(Field->GetAsLongWord());
+          case ftShortInt: return Field->GetAsShortInt();
+          case ftSmallInt: return Field->GetAsSmallInt();
+          case ftInteger: return Field->GetAsInteger();
+          case ftBoolean: return Field->GetAsBoolean() ? 1 : 0;
+          default: return 0;
+        }
+      },
+      Handle, Index);
 }
 
 int64_t HV_STDCALL ReadInt64Value(uint32_t Handle, int32_t Index) {
-  try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
-    return Field ? Field->GetAsInt64() : 0;
-  } catch (...) {
-    return 0;
-  }
+  return Guard(
+      "ReadInt64Value", 0,
+      [&]() -> int64_t {
+        const TResolvedPort Port = ResolvePortView(Handle);
+        TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
+        return Field ? Field->GetAsInt64() : 0;
+      },
+      Handle, Index);
 }
 
 float HV_STDCALL ReadSingleValue(uint32_t Handle, int32_t Index) {
-  try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
-    return Field ? Field->GetAsSingle() : 0.0f;
-  } catch (...) {
-    return 0.0f;
-  }
+  return Guard(
+      "ReadSingleValue", 0.0f,
+      [&]() -> float {
+        const TResolvedPort Port = ResolvePortView(Handle);
+        TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
+        return Field ? Field->GetAsSingle() : 0.0f;
+      },
+      Handle, Index);
 }
 
 double HV_STDCALL ReadDoubleValue(uint32_t Handle, int32_t Index) {
-  try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
-    return Field ? Field->GetAsDouble() : 0.0;
-  } catch (...) {
-    return 0.0;
-  }
+  return Guard(
+      "ReadDoubleValue", 0.0,
+      [&]() -> double {
+        const TResolvedPort Port = ResolvePortView(Handle);
+        TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
+        return Field ? Field->GetAsDouble() : 0.0;
+      },
+      Handle, Index);
 }
 
 int32_t HV_STDCALL ReadValueText(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) {
-  try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
-    if (!Field || !Size) return 0;
-    return TextOut(FieldValueToText(Field.Get()), Buffer, Size);
-  } catch (...) {
-    return 0;
-  }
+  return Guard(
+      "ReadValueText", 0,
+      [&]() -> int32_t {
+        const TResolvedPort Port = ResolvePortView(Handle);
+        TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
+        if (!Field || !Size) return 0;
+        return TextOut(FieldValueToText(Field.Get()), Buffer, Size);
+      },
+      Handle, Index, static_cast<const void*>(Buffer), Size);
 }
 
 void HV_STDCALL ReadGuidValue(HV_GUID* Out, uint32_t Handle, int32_t Index) {
-  if (!Out) return;
-  try {
-    TGuid Value{};
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldReader> Field = ValueField(Port.View, Index)) Field->GetAsGuid(Value);
-    std::memcpy(Out, &Value, sizeof Value);
-  } catch (...) {
-    ZeroOut(Out, sizeof *Out);
-  }
+  GuardVoid(
+      "ReadGuidValue",
+      [&] {
+        if (!Out) return;
+        ZeroOut(Out, sizeof *Out);
+        TGuid Value{};
+        const TResolvedPort Port = ResolvePortView(Handle);
+        if (TComPtr<IFieldReader> Field = ValueField(Port.View, Index)) Field->GetAsGuid(Value);
+        std::memcpy(Out, &Value, sizeof Value);
+      },
+      Out, Handle, Index);
 }
 
 void HV_STDCALL ReadDateTimeValue(HV_SYSTEMTIME* Out, uint32_t Handle, int32_t Index) {
-  if (!Out) return;
-  try {
-    // A value that names no day of the years 1 to 9999 reads as the zeroed record, like an empty one.
-    TDateTimeParts Parts;
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldReader> Field = ValueField(Port.View, Index))
-      TryDecodeDateTime(Field->GetAsDateTime(), Parts);
-    HV_SYSTEMTIME Record{Parts.Year, Parts.Month,  Parts.DayOfWeek, Parts.Day,
-                         Parts.Hour, Parts.Minute, Parts.Second,    Parts.MilliSecond};
-    *Out = Record;
-  } catch (...) {
-    ZeroOut(Out, sizeof *Out);
-  }
+  GuardVoid(
+      "ReadDateTimeValue",
+      [&] {
+        if (!Out) return;
+        ZeroOut(Out, sizeof *Out);
+        // A value that names no day of the years 1 to 9999 reads as the zeroed record, like an empty one.
+        TDateTimeParts Parts;
+        const TResolvedPort Port = ResolvePortView(Handle);
+        if (TComPtr<IFieldReader> Field = ValueField(Port.View, Index))
+          TryDecodeDateTime(Field->GetAsDateTime(), Parts);
+        HV_SYSTEMTIME Record{Parts.Year, Parts.Month,  Parts.DayOfWeek, Parts.Day,
+                             Parts.Hour, Parts.Minute, Parts.Second,    Parts.MilliSecond};
+        *Out = Record;
+      },
+      Out, Handle, Index);
 }
 
 int32_t HV_STDCALL ReadWideTextValue(uint32_t Handle, int32_t Index, uint16_t* Buffer, int32_t* Size) {
-  try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldReader> Field = ReaderField(Port.View, Index);
-    if (!Field || !Size) return 0;
-    return WideTextOut(Field->GetAsWideString(), Buffer, Size);
-  } catch (...) {
-    return 0;
-  }
+  return Guard(
+      "ReadWideTextValue", 0,
+      [&]() -> int32_t {
+        const TResolvedPort Port = ResolvePortView(Handle);
+        TComPtr<IFieldReader> Field = ReaderField(Port.View, Index);
+        if (!Field || !Size) return 0;
+        return WideTextOut(Field->GetAsWideString(), Buffer, Size);
+      },
+      Handle, Index, static_cast<const void*>(Buffer), Size);
 }
 
 // Blob values are not offered; the five-argument shape keeps the host's stack balanced.
-int32_t HV_STDCALL ReadBlobValue(int32_t, int32_t, int32_t, int32_t, int32_t* Size) {
-  if (Size) *Size = -1;
-  return 0;
+int32_t HV_STDCALL ReadBlobValue(int32_t A1, int32_t A2, int32_t A3, int32_t A4, int32_t* Size) {
+  return Guard(
+      "ReadBlobValue", 0,
+      [&] {
+        if (Size) *Size = -1;
+        return 0;
+      },
+      A1, A2, A3, A4, Size);
 }
 
 // ---- write procedures ----
@@ -195,125 +214,142 @@ int32_t HV_STDCALL ReadBlobValue(int32_t, int32_t, int32_t, int32_t, int32_t* Si
 }
 
 void HV_STDCALL WriteTextValue(uint32_t Handle, int32_t Index, const char* Text, int32_t Length) {
-  try {
-    if (!Text) return;
-    WithPortView(Handle, [&](const TPortView& View) {
-      if (!View.Writer) return;
-      // As for reading: the port's fast access stores the same text without a column reference or a
-      // temporary string.
-      if (IBorrowedFieldAccess* Fast = View.Fields) {
-        Fast->WriteFieldText(Index, Text, Length > 0 ? static_cast<size_t>(Length) : 0);
-        return;
-      }
-      WriteTextToField(View, Index, Text, Length);
-    });
-  } catch (...) {
-  }
+  GuardVoid(
+      "WriteTextValue",
+      [&] {
+        if (!Text) return;
+        WithPortView(Handle, [&](const TPortView& View) {
+          if (!View.Writer) return;
+          // As for reading: the port's fast access stores the same text without a column reference or a
+          // temporary string.
+          if (IBorrowedFieldAccess* Fast = View.Fields) {
+            Fast->WriteFieldText(Index, Text, Length > 0 ? static_cast<size_t>(Length) : 0);
+            return;
+          }
+          WriteTextToField(View, Index, Text, Length);
+        });
+      },
+      Handle, Index, TText{Text, Length > 0 ? Length : 0}, Length);
 }
 
 void HV_STDCALL WriteIntegerValue(uint32_t Handle, int32_t Index, int32_t Value) {
-  try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldWriter> Field = WriterField(Port.View, Index);
-    if (!Field) return;
-    // By the column's own type: a text column ignores integers. Narrow types keep the low bits.
-    switch (Field->GetFieldType()) {
-      case ftByte: Field->SetAsByte(static_cast<uint8_t>(Value)); break;
-      case ftWord: Field->SetAsWord(static_cast<uint16_t>(Value)); break;
-      case ftLongWord: Field->SetAsLongWord(static_cast<uint32_t>(Value)); break;
-      case ftShortInt: Field->SetAsShortInt(static_cast<int8_t>(Value)); break;
-      case ftSmallInt: Field->SetAsSmallInt(static_cast<int16_t>(Value)); break;
-      case ftInteger: Field->SetAsInteger(Value); break;
-      case ftBoolean: Field->SetAsBoolean(static_cast<uint8_t>(Value) != 0); break;
-      default: break;
-    }
-  } catch (...) {
-  }
+  GuardVoid(
+      "WriteIntegerValue",
+      [&] {
+        const TResolvedPort Port = ResolvePortView(Handle);
+        TComPtr<IFieldWriter> Field = WriterField(Port.View, Index);
+        if (!Field) return;
+        // By the column's own type: a text column ignores integers. Narrow types keep the low bits.
+        switch (Field->GetFieldType()) {
+          case ftByte: Field->SetAsByte(static_cast<uint8_t>(Value)); break;
+          case ftWord: Field->SetAsWord(static_cast<uint16_t>(Value)); break;
+          case ftLongWord: Field->SetAsLongWord(static_cast<uint32_t>(Value)); break;
+          case ftShortInt: Field->SetAsShortInt(static_cast<int8_t>(Value)); break;
+          case ftSmallInt: Field->SetAsSmallInt(static_cast<int16_t>(Value)); break;
+          case ftInteger: Field->SetAsInteger(Value); break;
+          case ftBoolean: Field->SetAsBoolean(static_cast<uint8_t>(Value) != 0); break;
+          default: break;
+        }
+      },
+      Handle, Index, Value);
 }
 
 void HV_STDCALL WriteInt64Value(uint32_t Handle, int32_t Index, int64_t Value) {
-  try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsInt64(Value);
-  } catch (...) {
-  }
+  GuardVoid(
+      "WriteInt64Value",
+      [&] {
+        const TResolvedPort Port = ResolvePortView(Handle);
+        if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsInt64(Value);
+      },
+      Handle, Index, Value);
 }
 
 void HV_STDCALL WriteSingleValue(uint32_t Handle, int32_t Index, float Value) {
-  try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsSingle(Value);
-  } catch (...) {
-  }
+  GuardVoid(
+      "WriteSingleValue",
+      [&] {
+        const TResolvedPort Port = ResolvePortView(Handle);
+        if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsSingle(Value);
+      },
+      Handle, Index, Value);
 }
 
 void HV_STDCALL WriteDoubleValue(uint32_t Handle, int32_t Index, double Value) {
-  try {
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsDouble(Value);
-  } catch (...) {
-  }
+  GuardVoid(
+      "WriteDoubleValue",
+      [&] {
+        const TResolvedPort Port = ResolvePortView(Handle);
+        if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsDouble(Value);
+      },
+      Handle, Index, Value);
 }
 
 int32_t HV_STDCALL WriteValueText(uint32_t Handle, int32_t Index, const char* Text, int32_t* Length) {
-  try {
-    if (!Length || (!Text && *Length > 0)) return 0;
-    const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldWriter> Field = WriterField(Port.View, Index);
-    if (!Field) return 0;
-    // Converts to the column's own type, or stores nothing when the text does not convert. A GUID text
-    // in the wrong form raises; it too stores nothing and gives the neutral answer.
-    AssignFieldValue(Field.Get(), TVariant::FromString(HostText(Text, *Length)));
-    return -1;
-  } catch (...) {
-    return 0;
-  }
+  return Guard(
+      "WriteValueText", 0,
+      [&]() -> int32_t {
+        if (!Length || (!Text && *Length > 0)) return 0;
+        const TResolvedPort Port = ResolvePortView(Handle);
+        TComPtr<IFieldWriter> Field = WriterField(Port.View, Index);
+        if (!Field) return 0;
+        // Converts to the column's own type, or stores nothing when the text does not convert. A GUID text
+        // in the wrong form raises; it too stores nothing and gives the neutral answer.
+        AssignFieldValue(Field.Get(), TVariant::FromString(HostText(Text, *Length)));
+        return -1;
+      },
+      Handle, Index, TText{Text, Length && *Length > 0 ? *Length : 0}, Length);
 }
 
 void HV_STDCALL WriteGuidValue(uint32_t Handle, int32_t Index, const HV_GUID* Value) {
-  try {
-    if (!Value) return;
-    TGuid G;
-    std::memcpy(&G, Value, sizeof G);
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsGuid(G);
-  } catch (...) {
-  }
+  GuardVoid(
+      "WriteGuidValue",
+      [&] {
+        if (!Value) return;
+        TGuid G;
+        std::memcpy(&G, Value, sizeof G);
+        const TResolvedPort Port = ResolvePortView(Handle);
+        if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsGuid(G);
+      },
+      Handle, Index, Value);
 }
 
 void HV_STDCALL WriteDateTimeValue(uint32_t Handle, int32_t Index, const HV_SYSTEMTIME* Value) {
-  try {
-    if (!Value) return;
-    // The day of week is not read. A record that names no valid moment stores nothing.
-    const TDateTimeParts Parts{Value->wYear,   Value->wMonth,       0,
-                               Value->wDay,    Value->wHour,        Value->wMinute,
-                               Value->wSecond, Value->wMilliseconds};
-    TDateTime DateTime;
-    if (!TryPartsToDateTime(Parts, DateTime)) return;
-    const TResolvedPort Port = ResolvePortView(Handle);
-    if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsDateTime(DateTime);
-  } catch (...) {
-  }
+  GuardVoid(
+      "WriteDateTimeValue",
+      [&] {
+        if (!Value) return;
+        // The day of week is not read. A record that names no valid moment stores nothing.
+        const TDateTimeParts Parts{Value->wYear,   Value->wMonth,       0,
+                                   Value->wDay,    Value->wHour,        Value->wMinute,
+                                   Value->wSecond, Value->wMilliseconds};
+        TDateTime DateTime;
+        if (!TryPartsToDateTime(Parts, DateTime)) return;
+        const TResolvedPort Port = ResolvePortView(Handle);
+        if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsDateTime(DateTime);
+      },
+      Handle, Index, Value);
 }
 
 int32_t HV_STDCALL WriteWideTextValue(uint32_t Handle, int32_t Index, const uint16_t* Buffer, int32_t* Size) {
-  try {
-    if (!Size || (!Buffer && *Size > 1)) return 0;
-    const TResolvedPort Port = ResolvePortView(Handle);
-    TComPtr<IFieldWriter> Field = WriterField(Port.View, Index);
-    if (!Field) return 0;
-    // Whole units only: an odd last byte is dropped.
-    std::u16string Text(*Size > 1 ? static_cast<size_t>(*Size / 2) : 0, u'\0');
-    if (!Text.empty()) std::memcpy(Text.data(), Buffer, Text.size() * 2);
-    Field->SetAsWideString(Text);
-    return -1;
-  } catch (...) {
-    return 0;
-  }
+  return Guard(
+      "WriteWideTextValue", 0,
+      [&]() -> int32_t {
+        if (!Size || (!Buffer && *Size > 1)) return 0;
+        const TResolvedPort Port = ResolvePortView(Handle);
+        TComPtr<IFieldWriter> Field = WriterField(Port.View, Index);
+        if (!Field) return 0;
+        // Whole units only: an odd last byte is dropped.
+        std::u16string Text(*Size > 1 ? static_cast<size_t>(*Size / 2) : 0, u'\0');
+        if (!Text.empty()) std::memcpy(Text.data(), Buffer, Text.size() * 2);
+        Field->SetAsWideString(Text);
+        return -1;
+      },
+      Handle, Index, static_cast<const void*>(Buffer), Size);
 }
 
-int32_t HV_STDCALL WriteBlobValue(int32_t, int32_t, int32_t, int32_t, int32_t) {
-  return 0;
+int32_t HV_STDCALL WriteBlobValue(int32_t A1, int32_t A2, int32_t A3, int32_t A4, int32_t A5) {
+  return Guard(
+      "WriteBlobValue", 0, [] { return 0; }, A1, A2, A3, A4, A5);
 }
 
 // The public procedure types and these definitions must not drift apart.

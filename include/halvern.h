@@ -215,52 +215,47 @@ typedef int32_t(HV_STDCALL* HV_WRITE_BLOB_PROC)(int32_t A1, int32_t A2, int32_t 
 HV_EXPORT_LIST(HV_DECLARE_PFN)
 #undef HV_DECLARE_PFN
 
-/* Engine identity and ports. */
-HV_API int32_t HV_STDCALL EngineInit(int32_t PortType, uint32_t* Handle);
-HV_API void HV_STDCALL EngineFina(uint32_t Handle);
-HV_API int32_t HV_STDCALL EngineGetType(void);
-HV_API int32_t HV_STDCALL EngineGetName(char* Buffer, int32_t* Size);
-HV_API int32_t HV_STDCALL EngineDiscription(char* Buffer, int32_t* Size);
-/* Callback is an HV_LOG_PROC for EVENT_LOG_MESSAGE or an HV_HINT_PROC for EVENT_SHOW_HINT; NULL switches
-   that event off. UserData is shared by both procedures of a port: the last value given wins, whatever
-   the kind (an unknown kind sets only UserData). */
-HV_API void HV_STDCALL EngineSetEvent(uint32_t Handle, void* UserData, int32_t EventKind, HV_PROC Callback);
-HV_API int32_t HV_STDCALL EngineGetOptions(uint32_t Handle, char* Buffer, int32_t* Size);
-HV_API int32_t HV_STDCALL EngineSetOptions(uint32_t Handle, const char* Options);
+/* The prototypes, from the same list. */
+#define HV_DECLARE_EXPORT(Ret, Name, Params) HV_API Ret HV_STDCALL Name Params;
+HV_EXPORT_LIST(HV_DECLARE_EXPORT)
+#undef HV_DECLARE_EXPORT
 
-/* Records: MoveFirst/MoveNext/IsEof/DataCount need an import port, Append/Post an export port. */
-HV_API void HV_STDCALL MoveFirst(uint32_t Handle);
-HV_API void HV_STDCALL MoveNext(uint32_t Handle);
-HV_API int32_t HV_STDCALL IsEof(uint32_t Handle);
-HV_API int32_t HV_STDCALL DataCount(uint32_t Handle);
-HV_API void HV_STDCALL Append(uint32_t Handle);
-HV_API void HV_STDCALL Post(uint32_t Handle);
+/* What the exports do:
+   - EngineSetEvent: Callback is an HV_LOG_PROC for EVENT_LOG_MESSAGE or an HV_HINT_PROC for
+     EVENT_SHOW_HINT; NULL switches that event off. UserData is shared by both procedures of a port: the
+     last value given wins, whatever the kind (an unknown kind sets only UserData).
+   - Records: MoveFirst/MoveNext/IsEof/DataCount need an import port, Append/Post an export port.
+   - Configuration page: ConfigInit, ConfigFirst, navigation, ConfigCheckSucceed until 0, then
+     ConfigUpdate or ConfigPort + EngineGetOptions, and ConfigFina before the port's EngineFina.
+     ParentWindow is the host's native window (an HWND on Windows).
+   - FieldGetProc: the value procedure for a direction and field type (cast to the matching HV_*_PROC),
+     or NULL.
+   - FieldIsEmpty: -1 when the value is empty or only blanks, 0 when it holds text. -1 reads as "no
+     value to read": it is also the answer for a port that is not an import port and for an index that
+     names no column, so a host that skips empty values never reads one that is not there. */
 
-/* Configuration page: ConfigInit, ConfigFirst, navigation, ConfigCheckSucceed until 0, then ConfigUpdate
-   or ConfigPort + EngineGetOptions, and ConfigFina before the port's EngineFina. ParentWindow is the
-   host's native window (an HWND on Windows). */
-HV_API int32_t HV_STDCALL ConfigInit(uint32_t Handle, void* ParentWindow, int32_t Flag, uint32_t* Page);
-HV_API void HV_STDCALL ConfigFina(uint32_t Page);
-HV_API int32_t HV_STDCALL ConfigIsBOF(uint32_t Page);
-HV_API int32_t HV_STDCALL ConfigIsEOF(uint32_t Page);
-HV_API int32_t HV_STDCALL ConfigCheckSucceed(uint32_t Page);
-HV_API void HV_STDCALL ConfigNext(uint32_t Page);
-HV_API void HV_STDCALL ConfigPrevious(uint32_t Page);
-HV_API void HV_STDCALL ConfigFirst(uint32_t Page);
-HV_API void HV_STDCALL ConfigLast(uint32_t Page);
-HV_API void HV_STDCALL ConfigUpdate(uint32_t Page);
-HV_API uint32_t HV_STDCALL ConfigPort(uint32_t Page);
-
-/* Columns and values. */
-HV_API int32_t HV_STDCALL FieldGetCount(uint32_t Handle);
-HV_API int32_t HV_STDCALL FieldSetCount(uint32_t Handle, int32_t Count);
-HV_API int32_t HV_STDCALL FieldGetName(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size);
-HV_API void HV_STDCALL FieldSetName(uint32_t Handle, int32_t Index, const char* Text, int32_t Length);
-HV_API int32_t HV_STDCALL FieldGetType(uint32_t Handle, int32_t Index);
-HV_API void HV_STDCALL FieldSetType(uint32_t Handle, int32_t Index, int32_t FieldType);
-/* The value procedure for a direction and field type (cast to the matching HV_*_PROC), or NULL. */
-HV_API HV_PROC HV_STDCALL FieldGetProc(int32_t Direction, int32_t FieldType);
-HV_API int32_t HV_STDCALL FieldFindbyName(uint32_t Handle, const char* Name);
-HV_API int32_t HV_STDCALL FieldIsEmpty(uint32_t Handle, int32_t Index);
+/* Neutral answers: what each export with a result answers for an unknown or dead handle (or one of the
+   other kind), a NULL pointer it needs, or any error inside the engine. The exports without a result
+   then do nothing; EngineGetType has none (it always answers ENGINE_TYPE_CE_TEXT). ConfigCheckSucceed
+   answers -1 only for entries it checked and found invalid, never for an error. */
+#define HV_NEUTRAL_EngineInit ENGINE_ERR_CREATE /* ENGINE_ERR_TYPE for an unknown PortType */
+#define HV_NEUTRAL_EngineGetName 0
+#define HV_NEUTRAL_EngineDiscription 0
+#define HV_NEUTRAL_EngineGetOptions 0
+#define HV_NEUTRAL_EngineSetOptions ENGINE_ERR_HANDLE
+#define HV_NEUTRAL_IsEof (-1)
+#define HV_NEUTRAL_DataCount (-1)
+#define HV_NEUTRAL_ConfigInit ENGINE_ERR_CREATE /* ENGINE_ERR_HANDLE, ENGINE_ERR_TYPE for the port */
+#define HV_NEUTRAL_ConfigIsBOF CONFIG_ERR_HANDLE
+#define HV_NEUTRAL_ConfigIsEOF CONFIG_ERR_HANDLE
+#define HV_NEUTRAL_ConfigCheckSucceed CONFIG_ERR_HANDLE
+#define HV_NEUTRAL_ConfigPort 0
+#define HV_NEUTRAL_FieldGetCount 0
+#define HV_NEUTRAL_FieldSetCount ENGINE_ERR_HANDLE
+#define HV_NEUTRAL_FieldGetName 0
+#define HV_NEUTRAL_FieldGetType HV_FT_UNKNOWN
+#define HV_NEUTRAL_FieldGetProc 0 /* NULL */
+#define HV_NEUTRAL_FieldFindbyName (-1)
+#define HV_NEUTRAL_FieldIsEmpty (-1)
 
 #endif /* HALVERN_H */

@@ -49,6 +49,9 @@ TEST_F(EngineTest, ConfigPageLifecycle) {
   EXPECT_EQ(x::ConfigCheckSucceed(Page), 0);
   Bound->PageCheck = false;
   EXPECT_EQ(x::ConfigCheckSucceed(Page), -1);
+  Bound->ThrowOnCheck = true;
+  EXPECT_EQ(x::ConfigCheckSucceed(Page), CONFIG_ERR_HANDLE) << "an error is no verdict on the entries";
+  Bound->ThrowOnCheck = false;
   x::ConfigFirst(Page);
   x::ConfigNext(Page);
   x::ConfigPrevious(Page);

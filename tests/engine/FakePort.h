@@ -203,6 +203,7 @@ class TFakePort : public TObject,
   bool AtEof = false;
   bool ThrowOnClose = false;
   bool ThrowOnOptions = false;
+  bool ThrowOnCheck = false;
   bool MakesPage = true;
   bool PageCheck = true;
   std::shared_ptr<TProbe> FProbe;
@@ -256,7 +257,10 @@ class TFakePage : public TObject, public IConfigPageEx {
   }
   bool HV_CALL IsBOF() override { return true; }
   bool HV_CALL IsEOF() override { return false; }
-  bool HV_CALL CheckSucceed() override { return TFakePort::From(FPort.Get())->PageCheck; }
+  bool HV_CALL CheckSucceed() override {
+    if (TFakePort::From(FPort.Get())->ThrowOnCheck) throw std::runtime_error("check failed");
+    return TFakePort::From(FPort.Get())->PageCheck;
+  }
   void HV_CALL UpdatePort() override { ++FProbe->Updates; }
   void HV_CALL First() override { ++FProbe->Firsts; }
   void HV_CALL Last() override { ++FProbe->Lasts; }

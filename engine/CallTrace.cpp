@@ -1,0 +1,159 @@
+#include "engine/CallTrace.h"
+
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+#include "platform/CodePage.h"
+#include "platform/DebugOutput.h"
+#include "platform/Environment.h"
+
+namespace halvern::trace {
+
+std::atomic<int32_t> GState{kUnread};
+
+namespace {
+
+struct TFileCloser {
+  void operator()(std::FILE* F) const noexcept { std::fclose(F); }
+};
+
+// Where lines go: a file, or the debug output when File is empty.
+struct TSink {
+  std::mutex Lock;
+  std::unique_ptr<std::FILE, TFileCloser> File;
+  bool Debug = false;
+};
+
+TSink& Sink() {
+  static TSink* const S = new TSink;  // never destroyed: calls may trace while the process ends
+  return *S;
+}
+
+}  // namespace
+
+void Start(std::string_view Target) noexcept {
+  try {
+    TSink& S = Sink();
+    const std::lock_guard<std::mutex> Guard(S.Lock);
+    S.File.reset();
+    S.Debug = Target == "-";
+    if (!Target.empty() && !S.Debug) S.File.reset(std::fopen(std::string(Target).c_str(), "ab"));
+    GState.store(S.Debug || S.File ? kOn : kOff, std::memory_order_relaxed);
+  } catch (...) {
+    GState.store(kOff, std::memory_order_relaxed);
+  }
+}
+
+bool StartFromEnvironment() noexcept {
+  try {
+    // Only the first call reads the variable; calls racing with it wait here, once.
+    static std::mutex Once;
+    const std::lock_guard<std::mutex> Guard(Once);
+    if (GState.load(std::memory_order_relaxed) == kUnread) Start(platform::GetEnv("HALVERN_TRACE"));
+  } catch (...) {
+    GState.store(kOff, std::memory_order_relaxed);
+  }
+  return GState.load(std::memory_order_relaxed) == kOn;
+}
+
+std::string ShowText(TText Text) {
+  if (!Text.Ptr) return {};
+  size_t Length = 0;
+  if (Text.Length >= 0) {
+    Length = static_cast<size_t>(Text.Length);
+  } else {
+    // Never read further than the cut needs: the text may be long.
+    while (Length <= kTextCut && Text.Ptr[Length] != '\0') ++Length;
+  }
+  const bool Cut = Length > kTextCut;
+  size_t Keep = Cut ? kTextCut : Length;
+  // Whole characters only: a lead byte at the end goes with its trail byte.
+  size_t I = 0;
+  while (I < Keep) I += platform::IsLeadByte(static_cast<uint8_t>(Text.Ptr[I])) ? 2 : 1;
+  if (I > Keep) Keep = I - 2;
+  std::string Shown = platform::AnsiToUtf8(std::string_view(Text.Ptr, Keep));
+  if (Cut) Shown += "...";
+  return Shown;
+}
+
+void AppendArg(std::string& Line, TText Text) {
+  if (!Text.Ptr) {
+    Line += "NULL";
+    return;
+  }
+  Line += '"';
+  Line += ShowText(Text);
+  Line += '"';
+}
+
+void AppendArg(std::string& Line, int64_t Value) {
+  Line += std::to_string(Value);
+}
+
+void AppendArg(std::string& Line, uint64_t Value) {
+  Line += std::to_string(Value);
+}
+
+void AppendArg(std::string& Line, double Value) {
+  char Text[32];
+  std::snprintf(Text, sizeof Text, "%g", Value);
+  Line += Text;
+}
+
+void AppendArg(std::string& Line, const void* Value) {
+  if (!Value) {
+    Line += "NULL";
+    return;
+  }
+  char Text[24];
+  std::snprintf(Text, sizeof Text, "0x%" PRIxPTR, reinterpret_cast<uintptr_t>(Value));
+  Line += Text;
+}
+
+std::string BeginLine(const char* Name) {
+  using namespace std::chrono;
+  const auto Now = system_clock::now();
+  const auto Day = floor<days>(Now);
+  const year_month_day Date{Day};
+  const hh_mm_ss Time{floor<milliseconds>(Now - Day)};
+  char Head[80];
+  std::snprintf(Head, sizeof Head, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ %" PRIu32 " ",
+                static_cast<int>(Date.year()), static_cast<unsigned>(Date.month()),
+                static_cast<unsigned>(Date.day()), static_cast<int>(Time.hours().count()),
+                static_cast<int>(Time.minutes().count()), static_cast<int>(Time.seconds().count()),
+                static_cast<int>(Time.subseconds().count()), platform::CurrentThreadNumber());
+  std::string Line = Head;
+  Line += Name;
+  Line += '(';
+  return Line;
+}
+
+void EndLine(std::string& Line, std::string_view Result, std::string_view Error) noexcept {
+  try {
+    Line += ')';
+    if (!Result.empty()) {
+      Line += " = ";
+      Line += Result;
+    }
+    if (!Error.empty()) {
+      Line += " swallowed: ";
+      Line += Error;
+    }
+    TSink& S = Sink();
+    const std::lock_guard<std::mutex> Guard(S.Lock);
+    if (S.Debug) {
+      platform::WriteDebugLine(Line);
+    } else if (S.File) {
+      Line += '\n';
+      std::fwrite(Line.data(), 1, Line.size(), S.File.get());
+      std::fflush(S.File.get());
+    }
+  } catch (...) {
+  }
+}
+
+}  // namespace halvern::trace
