@@ -3,39 +3,9 @@
 #include "engine/CallGate.h"
 #include "engine/ExportGuard.h"
 #include "engine/HandleRegistry.h"
-#include "engine/LibEnginePort.h"
+#include "halvern.h"
 
-namespace halvern::exports {
-
-int32_t ConfigInit(uint32_t Handle, void* ParentWindow, int32_t Flag, uint32_t* Page) noexcept {
-  return Guard(
-      "ConfigInit", HV_NEUTRAL_ConfigInit,
-      [&]() -> int32_t {
-        const TCall<ITransNode> Port = ResolvePort(Handle);
-        if (!Port) return ENGINE_ERR_HANDLE;
-        const int32_t Kind = Port->GetKind();
-        if (Kind != ENGINE_PORT_IMPORT && Kind != ENGINE_PORT_EXPORT) return ENGINE_ERR_TYPE;
-        // Without a place for the handle the page could never be ended: make none.
-        if (!Page) return ENGINE_ERR_CREATE;
-        TComPtr<IConfigPageEx> NewPage;
-        Port->CreateConfigPage(NewPage.Put());
-        if (!NewPage) return ENGINE_ERR_CREATE;
-        try {
-          NewPage->ShowPage(ParentWindow, static_cast<uint8_t>(Flag & 0xFF));
-        } catch (...) {
-          // Take down whatever the page managed to set up (its working port's handle, its window),
-          // then let the guard report why showing failed.
-          try {
-            NewPage->HidePage();
-          } catch (...) {
-          }
-          throw;
-        }
-        *Page = GetHandleRegistry().Add(NewPage.Get(), THandleKind::Page);
-        return ENGINE_OK;
-      },
-      Handle, ParentWindow, Flag, Page);
-}
+using namespace halvern;
 
 namespace {
 
@@ -43,11 +13,44 @@ void HidePageOf(IInterface* Obj) {
   if (TComPtr<IConfigPageEx> P = TComPtr<IInterface>(Obj).Query<IConfigPageEx>()) P->HidePage();
 }
 
+// Shows NewPage in ParentWindow; should that fail, takes down whatever the page managed to set up (its
+// working port's handle, its window) before the error goes on to the guard.
+void ShowOrUndo(IConfigPageEx& NewPage, void* ParentWindow, int32_t Flag) {
+  try {
+    NewPage.ShowPage(ParentWindow, static_cast<uint8_t>(Flag & 0xFF));
+  } catch (...) {
+    try {
+      NewPage.HidePage();
+    } catch (...) {
+    }
+    throw;
+  }
+}
+
 }  // namespace
 
-void ConfigFina(uint32_t Page) noexcept {
-  GuardVoid(
-      "ConfigFina",
+int32_t HV_STDCALL ConfigInit(uint32_t Handle, void* ParentWindow, int32_t Flag, uint32_t* Page) {
+  return GuardPort(
+      "ConfigInit", HV_NEUTRAL_ConfigInit, Handle,
+      [&](const TPortView& Port) -> int32_t {
+        if (!Port.Node) return ENGINE_ERR_HANDLE;
+        const int32_t Kind = Port.Node->GetKind();
+        if (Kind != ENGINE_PORT_IMPORT && Kind != ENGINE_PORT_EXPORT) return ENGINE_ERR_TYPE;
+        // Without a place for the handle the page could never be ended: make none.
+        if (!Page) return ENGINE_ERR_CREATE;
+        TComPtr<IConfigPageEx> NewPage;
+        Port.Node->CreateConfigPage(NewPage.Put());
+        if (!NewPage) return ENGINE_ERR_CREATE;
+        ShowOrUndo(*NewPage, ParentWindow, Flag);
+        *Page = GetHandleRegistry().Add(NewPage.Get(), THandleKind::Page);
+        return ENGINE_OK;
+      },
+      Handle, ParentWindow, Flag, Page);
+}
+
+void HV_STDCALL ConfigFina(uint32_t Page) {
+  Guard(
+      "ConfigFina", kNoAnswer,
       [&] {
         // The handle goes first, whatever hiding the page then does: the host ends the page here.
         TComPtr<IInterface> P = GetHandleRegistry().Take(Page, THandleKind::Page);
@@ -56,35 +59,32 @@ void ConfigFina(uint32_t Page) noexcept {
       Page);
 }
 
-int32_t ConfigIsBOF(uint32_t Page) noexcept {
-  return Guard(
-      "ConfigIsBOF", HV_NEUTRAL_ConfigIsBOF,
-      [&]() -> int32_t {
-        const TCall<IConfigPageEx> P = ResolvePage(Page);
+int32_t HV_STDCALL ConfigIsBOF(uint32_t Page) {
+  return GuardPage(
+      "ConfigIsBOF", HV_NEUTRAL_ConfigIsBOF, Page,
+      [](IConfigPageEx* P) -> int32_t {
         if (!P) return HV_NEUTRAL_ConfigIsBOF;
         return P->IsBOF() ? -1 : 0;
       },
       Page);
 }
 
-int32_t ConfigIsEOF(uint32_t Page) noexcept {
-  return Guard(
-      "ConfigIsEOF", HV_NEUTRAL_ConfigIsEOF,
-      [&]() -> int32_t {
-        const TCall<IConfigPageEx> P = ResolvePage(Page);
+int32_t HV_STDCALL ConfigIsEOF(uint32_t Page) {
+  return GuardPage(
+      "ConfigIsEOF", HV_NEUTRAL_ConfigIsEOF, Page,
+      [](IConfigPageEx* P) -> int32_t {
         if (!P) return HV_NEUTRAL_ConfigIsEOF;
         return P->IsEOF() ? -1 : 0;
       },
       Page);
 }
 
-int32_t ConfigCheckSucceed(uint32_t Page) noexcept {
+int32_t HV_STDCALL ConfigCheckSucceed(uint32_t Page) {
   // An error while checking answers as a dead handle does: not valid, and not "entries invalid"
   // either, which only a completed check may say.
-  return Guard(
-      "ConfigCheckSucceed", HV_NEUTRAL_ConfigCheckSucceed,
-      [&]() -> int32_t {
-        const TCall<IConfigPageEx> P = ResolvePage(Page);
+  return GuardPage(
+      "ConfigCheckSucceed", HV_NEUTRAL_ConfigCheckSucceed, Page,
+      [](IConfigPageEx* P) -> int32_t {
         if (!P) return HV_NEUTRAL_ConfigCheckSucceed;
         // 0 means valid here, the opposite of the other truth values.
         return P->CheckSucceed() ? 0 : -1;
@@ -92,45 +92,55 @@ int32_t ConfigCheckSucceed(uint32_t Page) noexcept {
       Page);
 }
 
-namespace {
-
-template <class TStep>
-void Step(const char* Name, uint32_t Page, TStep Action) noexcept {
-  GuardVoid(
-      Name,
-      [&] {
-        if (const TCall<IConfigPageEx> P = ResolvePage(Page)) Action(*P);
+void HV_STDCALL ConfigNext(uint32_t Page) {
+  GuardPage(
+      "ConfigNext", kNoAnswer, Page,
+      [](IConfigPageEx* P) {
+        if (P) P->Next();
       },
       Page);
 }
 
-}  // namespace
-
-void ConfigNext(uint32_t Page) noexcept {
-  Step("ConfigNext", Page, [](IConfigPageEx& P) { P.Next(); });
+void HV_STDCALL ConfigPrevious(uint32_t Page) {
+  GuardPage(
+      "ConfigPrevious", kNoAnswer, Page,
+      [](IConfigPageEx* P) {
+        if (P) P->Previous();
+      },
+      Page);
 }
 
-void ConfigPrevious(uint32_t Page) noexcept {
-  Step("ConfigPrevious", Page, [](IConfigPageEx& P) { P.Previous(); });
+void HV_STDCALL ConfigFirst(uint32_t Page) {
+  GuardPage(
+      "ConfigFirst", kNoAnswer, Page,
+      [](IConfigPageEx* P) {
+        if (P) P->First();
+      },
+      Page);
 }
 
-void ConfigFirst(uint32_t Page) noexcept {
-  Step("ConfigFirst", Page, [](IConfigPageEx& P) { P.First(); });
+void HV_STDCALL ConfigLast(uint32_t Page) {
+  GuardPage(
+      "ConfigLast", kNoAnswer, Page,
+      [](IConfigPageEx* P) {
+        if (P) P->Last();
+      },
+      Page);
 }
 
-void ConfigLast(uint32_t Page) noexcept {
-  Step("ConfigLast", Page, [](IConfigPageEx& P) { P.Last(); });
+void HV_STDCALL ConfigUpdate(uint32_t Page) {
+  GuardPage(
+      "ConfigUpdate", kNoAnswer, Page,
+      [](IConfigPageEx* P) {
+        if (P) P->UpdatePort();
+      },
+      Page);
 }
 
-void ConfigUpdate(uint32_t Page) noexcept {
-  Step("ConfigUpdate", Page, [](IConfigPageEx& P) { P.UpdatePort(); });
-}
-
-uint32_t ConfigPort(uint32_t Page) noexcept {
-  return Guard(
-      "ConfigPort", static_cast<uint32_t>(HV_NEUTRAL_ConfigPort),
-      [&]() -> uint32_t {
-        const TCall<IConfigPageEx> P = ResolvePage(Page);
+uint32_t HV_STDCALL ConfigPort(uint32_t Page) {
+  return GuardPage(
+      "ConfigPort", static_cast<uint32_t>(HV_NEUTRAL_ConfigPort), Page,
+      [](IConfigPageEx* P) -> uint32_t {
         if (!P) return HV_NEUTRAL_ConfigPort;
         TComPtr<ITransPort> WorkPort;
         P->GetWorkPort(WorkPort.Put());
@@ -140,5 +150,3 @@ uint32_t ConfigPort(uint32_t Page) noexcept {
       },
       Page);
 }
-
-}  // namespace halvern::exports

@@ -1,13 +1,20 @@
-// The one boundary every export and value procedure goes through: run the call's body, turn any error
-// it raises into the call's neutral answer (halvern.h says each one), and, while the call trace is on,
-// write the call's line with what was swallowed. Nothing unwinds into the host.
+// The one boundary every export and value procedure goes through: resolve the call's handle, run its
+// body, turn any error the body raises into the call's neutral answer (halvern.h says each one), and,
+// while the call trace is on, write the call's line with what was swallowed. Nothing unwinds into the
+// host.
 //
-//   return Guard("IsEof", HV_NEUTRAL_IsEof, [&] { ... }, Handle);
+//   return GuardPort("IsEof", HV_NEUTRAL_IsEof, Handle, [&](const TPortView& Port) { ... }, Handle);
+//   GuardPage("ConfigNext", kNoAnswer, Page, [&](IConfigPageEx* P) { ... }, Page);
+//   return Guard("EngineGetType", 0, [&] { ... });
+//
+// A body without a result takes kNoAnswer as its neutral answer. Arguments after the body are the
+// call's arguments, in order, as the trace shows them (trace::TText for a text).
 //
 // While the trace is off the guard adds one relaxed load to the body; errors are then swallowed
-// silently, as before.
+// silently, as they always were.
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -15,9 +22,18 @@
 #include <utility>
 
 #include "engine/CallTrace.h"
+#include "engine/HandleRegistry.h"
 #include "platform/CodePage.h"
+#include "transport/ConfigPage.h"
 
 namespace halvern {
+
+// The neutral answer of a call that returns nothing.
+struct TNoAnswer {};
+inline constexpr TNoAnswer kNoAnswer{};
+
+template <class TRet>
+using TNeutralOf = std::conditional_t<std::is_void_v<TRet>, TNoAnswer, TRet>;
 
 namespace guard_detail {
 
@@ -37,72 +53,98 @@ inline std::string ErrorText(std::exception_ptr Error) noexcept {
   }
 }
 
-template <class... TArgs>
-std::string Head(const char* Name, const TArgs&... Args) {
-  std::string Line = trace::BeginLine(Name);
-  [[maybe_unused]] const char* Separator = "";
-  ((Line += std::exchange(Separator, ", "), trace::AppendValue(Line, Args)), ...);
-  return Line;
-}
-
-// The call's line; Error is the exception being handled, or none. Out of line, and given copies of the
-// arguments, so that the untraced call keeps them in registers.
+// The call's line: Result as shown (empty for none), Error the exception being handled, or none. Out of
+// line, and given copies of the arguments, so that the untraced call keeps them in registers.
 template <class... TArgs>
 [[gnu::noinline]] void TraceCall(const char* Name, std::string_view Result, std::exception_ptr Error,
                                  TArgs... Args) noexcept {
   try {
-    std::string Line = Head(Name, Args...);
+    std::string Line = trace::BeginLine(Name);
+    [[maybe_unused]] const char* Separator = "";
+    ((Line += std::exchange(Separator, ", "), trace::AppendValue(Line, Args)), ...);
     trace::EndLine(Line, Result, Error ? ErrorText(Error) : std::string());
   } catch (...) {
   }
 }
 
-template <class TRet>
-std::string ResultText(TRet Result) {
-  std::string Shown;
-  trace::AppendValue(Shown, Result);
-  return Shown;
+template <class TRet, class... TArgs>
+[[gnu::noinline]] void TraceResult(const char* Name, const TNeutralOf<TRet>& Result, std::exception_ptr Error,
+                                   TArgs... Args) noexcept {
+  if constexpr (std::is_void_v<TRet>) {
+    TraceCall(Name, {}, Error, Args...);
+  } else {
+    try {
+      std::string Shown;
+      trace::AppendValue(Shown, Result);
+      TraceCall(Name, Shown, Error, Args...);
+    } catch (...) {
+    }
+  }
 }
 
-template <class TRet, class... TArgs>
-[[gnu::noinline]] void TraceResult(const char* Name, TRet Result, std::exception_ptr Error,
-                                   TArgs... Args) noexcept {
-  try {
-    TraceCall(Name, ResultText(Result), Error, Args...);
-  } catch (...) {
+// What Body() gave, or nothing for a body without a result.
+template <class TRet, class TBody>
+TNeutralOf<TRet> RunBody(TBody& Body) {
+  if constexpr (std::is_void_v<TRet>) {
+    Body();
+    return kNoAnswer;
+  } else {
+    return Body();
   }
+}
+
+template <class TRet>
+TRet Answer(TNeutralOf<TRet> Value) noexcept {
+  if constexpr (std::is_void_v<TRet>)
+    return;
+  else
+    return Value;
 }
 
 }  // namespace guard_detail
 
-// Body() or, should it raise, Neutral (of the body's result type). Args are the call's arguments as the trace
-// shows them (trace::TText for a text). The line is written once the body has returned.
+// Body() or, should it raise, Neutral (of the body's result type, kNoAnswer for none). The line is
+// written once the body has returned.
 template <class TBody, class... TArgs, class TRet = std::invoke_result_t<TBody&>>
-inline TRet Guard(const char* Name, std::type_identity_t<TRet> Neutral, TBody&& Body,
+inline TRet Guard(const char* Name, std::type_identity_t<TNeutralOf<TRet>> Neutral, TBody&& Body,
                   TArgs... Args) noexcept {
-  TRet Result;
+  TNeutralOf<TRet> Result;
   try {
-    Result = Body();
+    Result = guard_detail::RunBody<TRet>(Body);
   } catch (...) {
-    if (trace::Enabled()) guard_detail::TraceResult(Name, Neutral, std::current_exception(), Args...);
-    return Neutral;
+    if (trace::Enabled()) guard_detail::TraceResult<TRet>(Name, Neutral, std::current_exception(), Args...);
+    return guard_detail::Answer<TRet>(Neutral);
   }
   if (trace::Enabled()) [[unlikely]]
-    guard_detail::TraceResult(Name, Result, nullptr, Args...);
-  return Result;
+    guard_detail::TraceResult<TRet>(Name, Result, nullptr, Args...);
+  return guard_detail::Answer<TRet>(Result);
 }
 
-// The same for a call without a result: an error leaves it having done nothing more.
-template <class TBody, class... TArgs>
-inline void GuardVoid(const char* Name, TBody&& Body, TArgs... Args) noexcept {
-  try {
-    Body();
-  } catch (...) {
-    if (trace::Enabled()) guard_detail::TraceCall(Name, {}, std::current_exception(), Args...);
-    return;
-  }
-  if (trace::Enabled()) [[unlikely]]
-    guard_detail::TraceCall(Name, {}, nullptr, Args...);
+// Body(Port) for the port under Handle, guarded as Guard does. Port holds the port's interfaces, kept
+// alive (and its finish waiting) for the call; all of them are null when Handle names no live port, and
+// those the port does not offer are null too, so the body tests the one it needs. A call on the port
+// the thread used last takes no lock and counts nothing: the record and value calls run once per record
+// and value.
+template <class TBody, class... TArgs, class TRet = std::invoke_result_t<TBody&, const TPortView&>>
+inline TRet GuardPort(const char* Name, std::type_identity_t<TNeutralOf<TRet>> Neutral, uint32_t Handle,
+                      TBody&& Body, TArgs... Args) noexcept {
+  return Guard(
+      Name, Neutral, [&]() -> TRet { return GetHandleRegistry().WithPort(Handle, Body); }, Args...);
+}
+
+// Body(Page) for the configuration page under Handle (null when Handle names no live page), guarded as
+// Guard does; the page is kept alive, and its finish waiting, for the call.
+template <class TBody, class... TArgs, class TRet = std::invoke_result_t<TBody&, IConfigPageEx*>>
+inline TRet GuardPage(const char* Name, std::type_identity_t<TNeutralOf<TRet>> Neutral, uint32_t Handle,
+                      TBody&& Body, TArgs... Args) noexcept {
+  return Guard(
+      Name, Neutral,
+      [&]() -> TRet {
+        const TCountedCall Call = GetHandleRegistry().ResolveCall(Handle, THandleKind::Page);
+        const TComPtr<IConfigPageEx> Page = TComPtr<IInterface>(Call.Get()).Query<IConfigPageEx>();
+        return Body(Page.Get());
+      },
+      Args...);
 }
 
 }  // namespace halvern

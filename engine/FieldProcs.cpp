@@ -6,7 +6,7 @@
 #include <type_traits>
 
 #include "engine/ExportGuard.h"
-#include "engine/LibEnginePort.h"
+#include "engine/HandleRegistry.h"
 #include "engine/TextOut.h"
 #include "transport/BorrowedFields.h"
 #include "transport/DateTime.h"
@@ -63,31 +63,28 @@ void ZeroOut(void* Out, size_t Size) noexcept {
 }
 
 int32_t HV_STDCALL ReadTextValue(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) {
-  return Guard(
-      "ReadTextValue", 0,
-      [&]() -> int32_t {
+  return GuardPort(
+      "ReadTextValue", 0, Handle,
+      [&](const TPortView& Port) -> int32_t {
         // No null test: a null column reads as whatever text it holds.
-        return WithPortView(Handle, [&](const TPortView& View) -> int32_t {
-          if (!View.Reader) return 0;
-          // The port's own fast access, when it has one, reads the same text without a column reference or
-          // a copy: this runs once per value of an import.
-          if (IBorrowedFieldAccess* Fast = View.Fields) {
-            std::string_view Text;
-            if (!Fast->ReadFieldText(Index, &Text) || !Size) return 0;
-            return TextOut(Text, Buffer, Size);
-          }
-          return ReadTextFromField(View, Index, Buffer, Size);
-        });
+        if (!Port.Reader) return 0;
+        // The port's own fast access, when it has one, reads the same text without a column reference or
+        // a copy: this runs once per value of an import.
+        if (IBorrowedFieldAccess* Fast = Port.Fields) {
+          std::string_view Text;
+          if (!Fast->ReadFieldText(Index, &Text) || !Size) return 0;
+          return TextOut(Text, Buffer, Size);
+        }
+        return ReadTextFromField(Port, Index, Buffer, Size);
       },
       Handle, Index, static_cast<const void*>(Buffer), Size);
 }
 
 int32_t HV_STDCALL ReadIntegerValue(uint32_t Handle, int32_t Index) {
-  return Guard(
-      "ReadIntegerValue", 0,
-      [&]() -> int32_t {
-        const TResolvedPort Port = ResolvePortView(Handle);
-        TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
+  return GuardPort(
+      "ReadIntegerValue", 0, Handle,
+      [&](const TPortView& Port) -> int32_t {
+        TComPtr<IFieldReader> Field = ValueField(Port, Index);
         if (!Field) return 0;
         // By the column's own type, whatever type the host asked for.
         switch (Field->GetFieldType()) {
@@ -105,44 +102,40 @@ int32_t HV_STDCALL ReadIntegerValue(uint32_t Handle, int32_t Index) {
 }
 
 int64_t HV_STDCALL ReadInt64Value(uint32_t Handle, int32_t Index) {
-  return Guard(
-      "ReadInt64Value", 0,
-      [&]() -> int64_t {
-        const TResolvedPort Port = ResolvePortView(Handle);
-        TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
+  return GuardPort(
+      "ReadInt64Value", 0, Handle,
+      [&](const TPortView& Port) -> int64_t {
+        TComPtr<IFieldReader> Field = ValueField(Port, Index);
         return Field ? Field->GetAsInt64() : 0;
       },
       Handle, Index);
 }
 
 float HV_STDCALL ReadSingleValue(uint32_t Handle, int32_t Index) {
-  return Guard(
-      "ReadSingleValue", 0.0f,
-      [&]() -> float {
-        const TResolvedPort Port = ResolvePortView(Handle);
-        TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
+  return GuardPort(
+      "ReadSingleValue", 0.0f, Handle,
+      [&](const TPortView& Port) -> float {
+        TComPtr<IFieldReader> Field = ValueField(Port, Index);
         return Field ? Field->GetAsSingle() : 0.0f;
       },
       Handle, Index);
 }
 
 double HV_STDCALL ReadDoubleValue(uint32_t Handle, int32_t Index) {
-  return Guard(
-      "ReadDoubleValue", 0.0,
-      [&]() -> double {
-        const TResolvedPort Port = ResolvePortView(Handle);
-        TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
+  return GuardPort(
+      "ReadDoubleValue", 0.0, Handle,
+      [&](const TPortView& Port) -> double {
+        TComPtr<IFieldReader> Field = ValueField(Port, Index);
         return Field ? Field->GetAsDouble() : 0.0;
       },
       Handle, Index);
 }
 
 int32_t HV_STDCALL ReadValueText(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) {
-  return Guard(
-      "ReadValueText", 0,
-      [&]() -> int32_t {
-        const TResolvedPort Port = ResolvePortView(Handle);
-        TComPtr<IFieldReader> Field = ValueField(Port.View, Index);
+  return GuardPort(
+      "ReadValueText", 0, Handle,
+      [&](const TPortView& Port) -> int32_t {
+        TComPtr<IFieldReader> Field = ValueField(Port, Index);
         if (!Field || !Size) return 0;
         return TextOut(FieldValueToText(Field.Get()), Buffer, Size);
       },
@@ -150,29 +143,27 @@ int32_t HV_STDCALL ReadValueText(uint32_t Handle, int32_t Index, char* Buffer, i
 }
 
 void HV_STDCALL ReadGuidValue(HV_GUID* Out, uint32_t Handle, int32_t Index) {
-  GuardVoid(
-      "ReadGuidValue",
-      [&] {
+  GuardPort(
+      "ReadGuidValue", kNoAnswer, Handle,
+      [&](const TPortView& Port) {
         if (!Out) return;
         ZeroOut(Out, sizeof *Out);
         TGuid Value{};
-        const TResolvedPort Port = ResolvePortView(Handle);
-        if (TComPtr<IFieldReader> Field = ValueField(Port.View, Index)) Field->GetAsGuid(Value);
+        if (TComPtr<IFieldReader> Field = ValueField(Port, Index)) Field->GetAsGuid(Value);
         std::memcpy(Out, &Value, sizeof Value);
       },
       Out, Handle, Index);
 }
 
 void HV_STDCALL ReadDateTimeValue(HV_SYSTEMTIME* Out, uint32_t Handle, int32_t Index) {
-  GuardVoid(
-      "ReadDateTimeValue",
-      [&] {
+  GuardPort(
+      "ReadDateTimeValue", kNoAnswer, Handle,
+      [&](const TPortView& Port) {
         if (!Out) return;
         ZeroOut(Out, sizeof *Out);
         // A value that names no day of the years 1 to 9999 reads as the zeroed record, like an empty one.
         TDateTimeParts Parts;
-        const TResolvedPort Port = ResolvePortView(Handle);
-        if (TComPtr<IFieldReader> Field = ValueField(Port.View, Index))
+        if (TComPtr<IFieldReader> Field = ValueField(Port, Index))
           TryDecodeDateTime(Field->GetAsDateTime(), Parts);
         HV_SYSTEMTIME Record{Parts.Year, Parts.Month,  Parts.DayOfWeek, Parts.Day,
                              Parts.Hour, Parts.Minute, Parts.Second,    Parts.MilliSecond};
@@ -182,11 +173,10 @@ void HV_STDCALL ReadDateTimeValue(HV_SYSTEMTIME* Out, uint32_t Handle, int32_t I
 }
 
 int32_t HV_STDCALL ReadWideTextValue(uint32_t Handle, int32_t Index, uint16_t* Buffer, int32_t* Size) {
-  return Guard(
-      "ReadWideTextValue", 0,
-      [&]() -> int32_t {
-        const TResolvedPort Port = ResolvePortView(Handle);
-        TComPtr<IFieldReader> Field = ReaderField(Port.View, Index);
+  return GuardPort(
+      "ReadWideTextValue", 0, Handle,
+      [&](const TPortView& Port) -> int32_t {
+        TComPtr<IFieldReader> Field = ReaderField(Port, Index);
         if (!Field || !Size) return 0;
         return WideTextOut(Field->GetAsWideString(), Buffer, Size);
       },
@@ -214,30 +204,26 @@ int32_t HV_STDCALL ReadBlobValue(int32_t A1, int32_t A2, int32_t A3, int32_t A4,
 }
 
 void HV_STDCALL WriteTextValue(uint32_t Handle, int32_t Index, const char* Text, int32_t Length) {
-  GuardVoid(
-      "WriteTextValue",
-      [&] {
-        if (!Text) return;
-        WithPortView(Handle, [&](const TPortView& View) {
-          if (!View.Writer) return;
-          // As for reading: the port's fast access stores the same text without a column reference or a
-          // temporary string.
-          if (IBorrowedFieldAccess* Fast = View.Fields) {
-            Fast->WriteFieldText(Index, Text, Length > 0 ? static_cast<size_t>(Length) : 0);
-            return;
-          }
-          WriteTextToField(View, Index, Text, Length);
-        });
+  GuardPort(
+      "WriteTextValue", kNoAnswer, Handle,
+      [&](const TPortView& Port) {
+        if (!Text || !Port.Writer) return;
+        // As for reading: the port's fast access stores the same text without a column reference or a
+        // temporary string.
+        if (IBorrowedFieldAccess* Fast = Port.Fields) {
+          Fast->WriteFieldText(Index, Text, Length > 0 ? static_cast<size_t>(Length) : 0);
+          return;
+        }
+        WriteTextToField(Port, Index, Text, Length);
       },
       Handle, Index, TText{Text, Length > 0 ? Length : 0}, Length);
 }
 
 void HV_STDCALL WriteIntegerValue(uint32_t Handle, int32_t Index, int32_t Value) {
-  GuardVoid(
-      "WriteIntegerValue",
-      [&] {
-        const TResolvedPort Port = ResolvePortView(Handle);
-        TComPtr<IFieldWriter> Field = WriterField(Port.View, Index);
+  GuardPort(
+      "WriteIntegerValue", kNoAnswer, Handle,
+      [&](const TPortView& Port) {
+        TComPtr<IFieldWriter> Field = WriterField(Port, Index);
         if (!Field) return;
         // By the column's own type: a text column ignores integers. Narrow types keep the low bits.
         switch (Field->GetFieldType()) {
@@ -255,42 +241,38 @@ void HV_STDCALL WriteIntegerValue(uint32_t Handle, int32_t Index, int32_t Value)
 }
 
 void HV_STDCALL WriteInt64Value(uint32_t Handle, int32_t Index, int64_t Value) {
-  GuardVoid(
-      "WriteInt64Value",
-      [&] {
-        const TResolvedPort Port = ResolvePortView(Handle);
-        if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsInt64(Value);
+  GuardPort(
+      "WriteInt64Value", kNoAnswer, Handle,
+      [&](const TPortView& Port) {
+        if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsInt64(Value);
       },
       Handle, Index, Value);
 }
 
 void HV_STDCALL WriteSingleValue(uint32_t Handle, int32_t Index, float Value) {
-  GuardVoid(
-      "WriteSingleValue",
-      [&] {
-        const TResolvedPort Port = ResolvePortView(Handle);
-        if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsSingle(Value);
+  GuardPort(
+      "WriteSingleValue", kNoAnswer, Handle,
+      [&](const TPortView& Port) {
+        if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsSingle(Value);
       },
       Handle, Index, Value);
 }
 
 void HV_STDCALL WriteDoubleValue(uint32_t Handle, int32_t Index, double Value) {
-  GuardVoid(
-      "WriteDoubleValue",
-      [&] {
-        const TResolvedPort Port = ResolvePortView(Handle);
-        if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsDouble(Value);
+  GuardPort(
+      "WriteDoubleValue", kNoAnswer, Handle,
+      [&](const TPortView& Port) {
+        if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsDouble(Value);
       },
       Handle, Index, Value);
 }
 
 int32_t HV_STDCALL WriteValueText(uint32_t Handle, int32_t Index, const char* Text, int32_t* Length) {
-  return Guard(
-      "WriteValueText", 0,
-      [&]() -> int32_t {
+  return GuardPort(
+      "WriteValueText", 0, Handle,
+      [&](const TPortView& Port) -> int32_t {
         if (!Length || (!Text && *Length > 0)) return 0;
-        const TResolvedPort Port = ResolvePortView(Handle);
-        TComPtr<IFieldWriter> Field = WriterField(Port.View, Index);
+        TComPtr<IFieldWriter> Field = WriterField(Port, Index);
         if (!Field) return 0;
         // Converts to the column's own type, or stores nothing when the text does not convert. A GUID text
         // in the wrong form raises; it too stores nothing and gives the neutral answer.
@@ -301,22 +283,21 @@ int32_t HV_STDCALL WriteValueText(uint32_t Handle, int32_t Index, const char* Te
 }
 
 void HV_STDCALL WriteGuidValue(uint32_t Handle, int32_t Index, const HV_GUID* Value) {
-  GuardVoid(
-      "WriteGuidValue",
-      [&] {
+  GuardPort(
+      "WriteGuidValue", kNoAnswer, Handle,
+      [&](const TPortView& Port) {
         if (!Value) return;
         TGuid G;
         std::memcpy(&G, Value, sizeof G);
-        const TResolvedPort Port = ResolvePortView(Handle);
-        if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsGuid(G);
+        if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsGuid(G);
       },
       Handle, Index, Value);
 }
 
 void HV_STDCALL WriteDateTimeValue(uint32_t Handle, int32_t Index, const HV_SYSTEMTIME* Value) {
-  GuardVoid(
-      "WriteDateTimeValue",
-      [&] {
+  GuardPort(
+      "WriteDateTimeValue", kNoAnswer, Handle,
+      [&](const TPortView& Port) {
         if (!Value) return;
         // The day of week is not read. A record that names no valid moment stores nothing.
         const TDateTimeParts Parts{Value->wYear,   Value->wMonth,       0,
@@ -324,19 +305,17 @@ void HV_STDCALL WriteDateTimeValue(uint32_t Handle, int32_t Index, const HV_SYST
                                    Value->wSecond, Value->wMilliseconds};
         TDateTime DateTime;
         if (!TryPartsToDateTime(Parts, DateTime)) return;
-        const TResolvedPort Port = ResolvePortView(Handle);
-        if (TComPtr<IFieldWriter> Field = WriterField(Port.View, Index)) Field->SetAsDateTime(DateTime);
+        if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsDateTime(DateTime);
       },
       Handle, Index, Value);
 }
 
 int32_t HV_STDCALL WriteWideTextValue(uint32_t Handle, int32_t Index, const uint16_t* Buffer, int32_t* Size) {
-  return Guard(
-      "WriteWideTextValue", 0,
-      [&]() -> int32_t {
+  return GuardPort(
+      "WriteWideTextValue", 0, Handle,
+      [&](const TPortView& Port) -> int32_t {
         if (!Size || (!Buffer && *Size > 1)) return 0;
-        const TResolvedPort Port = ResolvePortView(Handle);
-        TComPtr<IFieldWriter> Field = WriterField(Port.View, Index);
+        TComPtr<IFieldWriter> Field = WriterField(Port, Index);
         if (!Field) return 0;
         // Whole units only: an odd last byte is dropped.
         std::u16string Text(*Size > 1 ? static_cast<size_t>(*Size / 2) : 0, u'\0');

@@ -16,10 +16,7 @@
 #include "config/ExportConfig.h"
 #include "engine/EngineState.h"
 #include "engine/HandleRegistry.h"
-#include "engine/LibEnginePort.h"
 #include "halvern.h"
-
-namespace x = halvern::exports;
 
 namespace {
 
@@ -100,7 +97,7 @@ void CallValueProc(TInput& In, uint32_t H) {
   static const int32_t Types[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 17, 18, 19, 33, 49, 50, 51, 65, 66, 67, 99};
   const int32_t Direction = In.Byte() % 3;
   const int32_t Type = Types[In.Byte() % (sizeof Types / sizeof Types[0])];
-  HV_PROC Proc = x::FieldGetProc(Direction, Type);
+  HV_PROC Proc = ::FieldGetProc(Direction, Type);
   if (Proc == nullptr) return;
   const int32_t Index = In.Int();
   if (Direction == 1) {
@@ -162,35 +159,35 @@ void Step(TInput& In, TState& S) {
   switch (In.Byte() % 24) {
     case 0: {
       uint32_t H = 0;
-      if (x::EngineInit(In.Byte() % 4, In.Byte() % 16 ? &H : nullptr) == ENGINE_OK && H != 0) {
+      if (::EngineInit(In.Byte() % 4, In.Byte() % 16 ? &H : nullptr) == ENGINE_OK && H != 0) {
         S.Handles.push_back(H);
         S.Live.push_back(H);
       }
       break;
     }
-    case 1: x::EngineFina(Pick(In, S)); break;
+    case 1: ::EngineFina(Pick(In, S)); break;
     case 2: {
       std::string Options;
       for (int N = In.Byte() % 6; N > 0; --N)
         Options += In.Byte() % 2 ? kOptionPieces[In.Byte() % std::size(kOptionPieces)] : In.Text(12);
       const uint32_t H = Pick(In, S);
-      x::EngineSetOptions(H, In.Byte() % 16 ? Options.c_str() : nullptr);
+      ::EngineSetOptions(H, In.Byte() % 16 ? Options.c_str() : nullptr);
       break;
     }
     case 3: {
       TOut Out(In);
-      x::EngineGetOptions(Pick(In, S), Out.Ptr, Out.SizePtr);
+      ::EngineGetOptions(Pick(In, S), Out.Ptr, Out.SizePtr);
       break;
     }
-    case 4: x::MoveFirst(Pick(In, S)); break;
-    case 5: x::MoveNext(Pick(In, S)); break;
-    case 6: x::IsEof(Pick(In, S)); break;
-    case 7: x::DataCount(Pick(In, S)); break;
-    case 8: x::Append(Pick(In, S)); break;
-    case 9: x::Post(Pick(In, S)); break;
+    case 4: ::MoveFirst(Pick(In, S)); break;
+    case 5: ::MoveNext(Pick(In, S)); break;
+    case 6: ::IsEof(Pick(In, S)); break;
+    case 7: ::DataCount(Pick(In, S)); break;
+    case 8: ::Append(Pick(In, S)); break;
+    case 9: ::Post(Pick(In, S)); break;
     case 10: {
       const uint32_t H = Pick(In, S);
-      In.Byte() % 2 ? x::FieldSetCount(H, In.Int()) : x::FieldGetCount(H);
+      In.Byte() % 2 ? ::FieldSetCount(H, In.Int()) : ::FieldGetCount(H);
       break;
     }
     case 11: {
@@ -198,49 +195,49 @@ void Step(TInput& In, TState& S) {
       const int32_t Index = In.Int();
       if (In.Byte() % 2) {
         const std::string Name = In.Text(16);
-        x::FieldSetName(H, Index, In.Byte() % 8 ? Name.c_str() : nullptr, In.LengthOf(Name));
+        ::FieldSetName(H, Index, In.Byte() % 8 ? Name.c_str() : nullptr, In.LengthOf(Name));
       } else {
         TOut Out(In);
-        x::FieldGetName(H, Index, Out.Ptr, Out.SizePtr);
+        ::FieldGetName(H, Index, Out.Ptr, Out.SizePtr);
       }
       break;
     }
     case 12: {
       const uint32_t H = Pick(In, S);
       const int32_t Index = In.Int();
-      In.Byte() % 2 ? x::FieldSetType(H, Index, In.Byte() % 70) : (void)x::FieldGetType(H, Index);
+      In.Byte() % 2 ? ::FieldSetType(H, Index, In.Byte() % 70) : (void)::FieldGetType(H, Index);
       break;
     }
     case 13: {
       const std::string Name = In.Text(8);
-      x::FieldFindbyName(Pick(In, S), In.Byte() % 8 ? Name.c_str() : nullptr);
+      ::FieldFindbyName(Pick(In, S), In.Byte() % 8 ? Name.c_str() : nullptr);
       break;
     }
-    case 14: x::FieldIsEmpty(Pick(In, S), In.Int()); break;
+    case 14: ::FieldIsEmpty(Pick(In, S), In.Int()); break;
     case 15:
     case 16: CallValueProc(In, Pick(In, S)); break;
     case 17: {
       uint32_t Page = 0;
       const uint32_t H = Pick(In, S);
-      if (x::ConfigInit(H, nullptr, In.Byte(), In.Byte() % 16 ? &Page : nullptr) == ENGINE_OK && Page != 0) {
+      if (::ConfigInit(H, nullptr, In.Byte(), In.Byte() % 16 ? &Page : nullptr) == ENGINE_OK && Page != 0) {
         S.Handles.push_back(Page);
         S.Live.push_back(Page);
       }
       break;
     }
-    case 18: x::ConfigFina(Pick(In, S)); break;
+    case 18: ::ConfigFina(Pick(In, S)); break;
     case 19: {
       const uint32_t Page = Pick(In, S);
       switch (In.Byte() % 8) {
-        case 0: x::ConfigFirst(Page); break;
-        case 1: x::ConfigNext(Page); break;
-        case 2: x::ConfigPrevious(Page); break;
-        case 3: x::ConfigLast(Page); break;
-        case 4: x::ConfigIsBOF(Page), x::ConfigIsEOF(Page); break;
-        case 5: x::ConfigCheckSucceed(Page); break;
-        case 6: x::ConfigUpdate(Page); break;
+        case 0: ::ConfigFirst(Page); break;
+        case 1: ::ConfigNext(Page); break;
+        case 2: ::ConfigPrevious(Page); break;
+        case 3: ::ConfigLast(Page); break;
+        case 4: ::ConfigIsBOF(Page), ::ConfigIsEOF(Page); break;
+        case 5: ::ConfigCheckSucceed(Page); break;
+        case 6: ::ConfigUpdate(Page); break;
         default:
-          if (const uint32_t Work = x::ConfigPort(Page)) S.Handles.push_back(Work);
+          if (const uint32_t Work = ::ConfigPort(Page)) S.Handles.push_back(Work);
       }
       break;
     }
@@ -257,10 +254,10 @@ void Step(TInput& In, TState& S) {
     }
     case 22: {
       TOut Out(In);
-      In.Byte() % 2 ? x::EngineGetName(Out.Ptr, Out.SizePtr) : x::EngineDiscription(Out.Ptr, Out.SizePtr);
+      In.Byte() % 2 ? ::EngineGetName(Out.Ptr, Out.SizePtr) : ::EngineDiscription(Out.Ptr, Out.SizePtr);
       break;
     }
-    default: x::EngineSetEvent(Pick(In, S), nullptr, static_cast<int32_t>(0x10001 + In.Byte() % 3), nullptr);
+    default: ::EngineSetEvent(Pick(In, S), nullptr, static_cast<int32_t>(0x10001 + In.Byte() % 3), nullptr);
   }
 }
 
@@ -295,7 +292,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   setenv("HALVERN_DEVICE_FAULTS", "", 1);
   for (int Steps = 0; In.More() && Steps < 64; ++Steps) Step(In, S);
   // Pages before ports, as a host ends them; handles already dead are ignored.
-  for (uint32_t H : S.Live) x::ConfigFina(H);
-  for (uint32_t H : S.Live) x::EngineFina(H);
+  for (uint32_t H : S.Live) ::ConfigFina(H);
+  for (uint32_t H : S.Live) ::EngineFina(H);
   return 0;
 }

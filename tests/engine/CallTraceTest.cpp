@@ -11,8 +11,6 @@
 namespace halvern::test {
 namespace {
 
-namespace x = exports;
-
 class CallTraceTest : public EngineTest {
  protected:
   void TearDown() override {
@@ -41,14 +39,14 @@ TEST_F(CallTraceTest, OneLinePerCallWithArgumentsResultAndSwallowedError) {
   const uint32_t H = Register(1);
   const std::string Id = std::to_string(H);
   Port->ThrowOnOptions = true;
-  EXPECT_EQ(x::EngineSetOptions(H, "a|b"), ENGINE_ERR_HANDLE);
-  x::FieldFindbyName(H, "\xB2\xE2\xCA\xD4");  // GBK for the UTF-8 below
+  EXPECT_EQ(::EngineSetOptions(H, "a|b"), ENGINE_ERR_HANDLE);
+  ::FieldFindbyName(H, "\xB2\xE2\xCA\xD4");  // GBK for the UTF-8 below
   const std::string Long(100, 'x');
-  x::FieldFindbyName(H, Long.c_str());
-  const auto Read = reinterpret_cast<HV_READ_TEXT_PROC>(x::FieldGetProc(FIELD_DIR_READ, HV_FT_STRING));
+  ::FieldFindbyName(H, Long.c_str());
+  const auto Read = reinterpret_cast<HV_READ_TEXT_PROC>(::FieldGetProc(FIELD_DIR_READ, HV_FT_STRING));
   EXPECT_EQ(Read(0xBEEFu, 0, nullptr, nullptr), 0);
   trace::Start("");
-  x::IsEof(H);
+  ::IsEof(H);
 
   const std::vector<std::string> L = Lines();
   ASSERT_EQ(L.size(), 5u) << "FieldGetProc is traced too; nothing after the trace stops";
@@ -68,15 +66,15 @@ TEST_F(CallTraceTest, TheVariableIsReadAtTheFirstCall) {
   std::filesystem::remove(Path);
   SetEnv("HALVERN_TRACE", Path);
   trace::GState = trace::kUnread;
-  EXPECT_EQ(x::DataCount(0xBEEFu), -1);
+  EXPECT_EQ(::DataCount(0xBEEFu), -1);
   SetEnv("HALVERN_TRACE", "");
-  x::DataCount(0xBEEFu);
+  ::DataCount(0xBEEFu);
   const std::vector<std::string> L = Lines();
   ASSERT_EQ(L.size(), 2u) << "read once, not per call";
   EXPECT_TRUE(Has(L[0], "DataCount(48879) = -1")) << L[0];
 
   trace::GState = trace::kUnread;
-  x::DataCount(0xBEEFu);
+  ::DataCount(0xBEEFu);
   EXPECT_EQ(trace::GState.load(), trace::kOff) << "unset means off";
 }
 

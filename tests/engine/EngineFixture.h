@@ -6,9 +6,14 @@
 #include "engine/EngineState.h"
 #include "engine/FakePort.h"
 #include "engine/HandleRegistry.h"
-#include "engine/LibEnginePort.h"
+#include "halvern.h"
 
 namespace halvern::test {
+
+// The port registered under H, or empty: what the tests look at behind the exports.
+inline TComPtr<ITransNode> PortUnder(uint32_t H) {
+  return GetHandleRegistry().Resolve(H, THandleKind::Port).Query<ITransNode>();
+}
 
 // The probe the fake factories give their ports.
 inline std::shared_ptr<TProbe>& FactoryProbe() {

@@ -7,8 +7,6 @@
 namespace halvern::test {
 namespace {
 
-namespace x = exports;
-
 struct TCall {
   char Proc;  // 'P', 'Q' (log procedures) or 'H' (hint)
   void* UserData;
@@ -45,7 +43,7 @@ class EventTest : public EngineTest {
     Calls.clear();
   }
   // The sink the port of H holds (what the port's LogMessage and ShowHint reach).
-  TComPtr<ITransEvents> Sink(uint32_t H) { return ResolvePort(H).Query<ITransEvents>(); }
+  TComPtr<ITransEvents> Sink(uint32_t H) { return PortUnder(H).Query<ITransEvents>(); }
 };
 
 TEST_F(EventTest, AdapterForwardsToTheHostWithNonNullTexts) {
@@ -80,9 +78,9 @@ TEST_F(EventTest, AdapterAnswersItsTwoInterfacesOnly) {
 
 TEST_F(EventTest, UserDataIsSharedAndTheLastValueWins) {
   uint32_t H = 0;
-  ASSERT_EQ(x::EngineInit(1, &H), ENGINE_OK);
-  x::EngineSetEvent(H, Data(7), EVENT_LOG_MESSAGE, Proc(&LogP));
-  x::EngineSetEvent(H, Data(9), EVENT_SHOW_HINT, Proc(&Hint));
+  ASSERT_EQ(::EngineInit(1, &H), ENGINE_OK);
+  ::EngineSetEvent(H, Data(7), EVENT_LOG_MESSAGE, Proc(&LogP));
+  ::EngineSetEvent(H, Data(9), EVENT_SHOW_HINT, Proc(&Hint));
   Sink(H)->LogMessage(35, "fail");
   Sink(H)->ShowHint("cap", "text");
   ASSERT_EQ(Calls.size(), 2u);
@@ -92,35 +90,35 @@ TEST_F(EventTest, UserDataIsSharedAndTheLastValueWins) {
   EXPECT_EQ(Calls[1].Proc, 'H');
   EXPECT_EQ(Calls[1].A, "cap");
   EXPECT_EQ(Calls[1].B, "text");
-  x::EngineFina(H);
+  ::EngineFina(H);
 }
 
 TEST_F(EventTest, UnknownKindSetsOnlyUserData) {
   uint32_t H = 0;
-  ASSERT_EQ(x::EngineInit(1, &H), ENGINE_OK);
-  x::EngineSetEvent(H, Data(1), EVENT_LOG_MESSAGE, Proc(&LogP));
-  x::EngineSetEvent(H, Data(5), 0x10003, Proc(&LogQ));
+  ASSERT_EQ(::EngineInit(1, &H), ENGINE_OK);
+  ::EngineSetEvent(H, Data(1), EVENT_LOG_MESSAGE, Proc(&LogP));
+  ::EngineSetEvent(H, Data(5), 0x10003, Proc(&LogQ));
   Sink(H)->LogMessage(35, "x");
   ASSERT_EQ(Calls.size(), 1u);
   EXPECT_EQ(Calls[0].Proc, 'P');
   EXPECT_EQ(Calls[0].UserData, Data(5));
-  x::EngineFina(H);
+  ::EngineFina(H);
 }
 
 TEST_F(EventTest, NullSwitchesOffOnePortOnly) {
   uint32_t A = 0, B = 0;
-  ASSERT_EQ(x::EngineInit(1, &A), ENGINE_OK);
-  ASSERT_EQ(x::EngineInit(1, &B), ENGINE_OK);
-  x::EngineSetEvent(A, Data(1), EVENT_LOG_MESSAGE, Proc(&LogP));
-  x::EngineSetEvent(B, Data(2), EVENT_LOG_MESSAGE, Proc(&LogQ));
-  x::EngineSetEvent(A, Data(1), EVENT_LOG_MESSAGE, nullptr);
+  ASSERT_EQ(::EngineInit(1, &A), ENGINE_OK);
+  ASSERT_EQ(::EngineInit(1, &B), ENGINE_OK);
+  ::EngineSetEvent(A, Data(1), EVENT_LOG_MESSAGE, Proc(&LogP));
+  ::EngineSetEvent(B, Data(2), EVENT_LOG_MESSAGE, Proc(&LogQ));
+  ::EngineSetEvent(A, Data(1), EVENT_LOG_MESSAGE, nullptr);
   Sink(A)->LogMessage(35, "a");
   Sink(B)->LogMessage(35, "b");
   ASSERT_EQ(Calls.size(), 1u);
   EXPECT_EQ(Calls[0].Proc, 'Q');
   EXPECT_EQ(Calls[0].UserData, Data(2));
-  x::EngineFina(A);
-  x::EngineFina(B);
+  ::EngineFina(A);
+  ::EngineFina(B);
 }
 
 // A sink the engine did not make: EngineSetEvent must leave it alone.
@@ -152,16 +150,16 @@ TEST_F(EventTest, OnlyTheEnginesOwnAdapterIsChanged) {
   TForeignSink Foreign;
   const uint32_t H = Register(1);
   Port->SetEvents(&Foreign);
-  x::EngineSetEvent(H, Data(4), EVENT_LOG_MESSAGE, Proc(&LogP));
+  ::EngineSetEvent(H, Data(4), EVENT_LOG_MESSAGE, Proc(&LogP));
   Sink(H)->LogMessage(35, "x");
   EXPECT_TRUE(Calls.empty());
   EXPECT_EQ(Foreign.Logs, 1);
 
   // A port without any sink, and handles that name nothing.
   const uint32_t Bare = Register(2);
-  x::EngineSetEvent(Bare, Data(4), EVENT_LOG_MESSAGE, Proc(&LogP));
-  x::EngineSetEvent(0, Data(4), EVENT_LOG_MESSAGE, Proc(&LogP));
-  x::EngineSetEvent(0xDEADu, Data(4), EVENT_LOG_MESSAGE, Proc(&LogP));
+  ::EngineSetEvent(Bare, Data(4), EVENT_LOG_MESSAGE, Proc(&LogP));
+  ::EngineSetEvent(0, Data(4), EVENT_LOG_MESSAGE, Proc(&LogP));
+  ::EngineSetEvent(0xDEADu, Data(4), EVENT_LOG_MESSAGE, Proc(&LogP));
   EXPECT_TRUE(Calls.empty());
   GetHandleRegistry().Clear();
   EXPECT_EQ(Foreign.Refs, 0);

@@ -8,15 +8,13 @@
 namespace halvern::test {
 namespace {
 
-namespace x = exports;
-
 template <class T>
 T ProcOf(int32_t Direction, int32_t Type) {
-  return reinterpret_cast<T>(x::FieldGetProc(Direction, Type));
+  return reinterpret_cast<T>(::FieldGetProc(Direction, Type));
 }
 
 TEST(FieldGetProc, SelectorTable) {
-  auto P = [](int32_t D, int32_t T) { return x::FieldGetProc(D, T); };
+  auto P = [](int32_t D, int32_t T) { return ::FieldGetProc(D, T); };
   EXPECT_EQ(P(1, 0), P(1, 65));
   EXPECT_EQ(P(1, 49), P(1, 50));
   EXPECT_EQ(P(1, 50), P(1, 51));
@@ -49,57 +47,57 @@ TEST_F(EngineTest, ColumnExportsOnBothDirections) {
   TFakePort* Import = Port;
   Import->Reader(0).SetName("\xB1\xE0\xBA\xC5");  // 编号
   const uint32_t Out = Register(2, {ftString});
-  EXPECT_EQ(x::FieldGetCount(In), 3);
-  EXPECT_EQ(x::FieldGetCount(Out), 1);
-  EXPECT_EQ(x::FieldGetType(In, 1), ftInteger);
-  EXPECT_EQ(x::FieldGetType(In, -1), 0);
-  EXPECT_EQ(x::FieldGetType(In, 3), 0);
-  EXPECT_EQ(x::FieldGetType(Out, 0), ftString);
+  EXPECT_EQ(::FieldGetCount(In), 3);
+  EXPECT_EQ(::FieldGetCount(Out), 1);
+  EXPECT_EQ(::FieldGetType(In, 1), ftInteger);
+  EXPECT_EQ(::FieldGetType(In, -1), 0);
+  EXPECT_EQ(::FieldGetType(In, 3), 0);
+  EXPECT_EQ(::FieldGetType(Out, 0), ftString);
 
   char Buf[16];
   std::memset(Buf, 'X', sizeof Buf);
   int32_t Size = sizeof Buf;
-  EXPECT_EQ(x::FieldGetName(In, 0, Buf, &Size), -1);
+  EXPECT_EQ(::FieldGetName(In, 0, Buf, &Size), -1);
   EXPECT_EQ(Size, 4);
   EXPECT_EQ(std::string(Buf, 5), "\xB1\xE0\xBA\xC5X");
   Size = 3;
-  EXPECT_EQ(x::FieldGetName(In, 2, nullptr, &Size), 0);
+  EXPECT_EQ(::FieldGetName(In, 2, nullptr, &Size), 0);
   EXPECT_EQ(Size, 5) << "列(2)";
   Size = 77;
-  EXPECT_EQ(x::FieldGetName(In, 9, Buf, &Size), 0);
+  EXPECT_EQ(::FieldGetName(In, 9, Buf, &Size), 0);
   EXPECT_EQ(Size, 77);
-  EXPECT_EQ(x::FieldGetName(In, 0, Buf, nullptr), 0);
+  EXPECT_EQ(::FieldGetName(In, 0, Buf, nullptr), 0);
 
   // Exactly Length bytes, zero bytes included; nothing for a null text.
-  x::FieldSetName(In, 1, "ab\0cd-ignored", 5);
+  ::FieldSetName(In, 1, "ab\0cd-ignored", 5);
   EXPECT_EQ(Import->Reader(1).GetName(), std::string("ab\0cd", 5));
-  x::FieldSetName(In, 1, nullptr, 3);
+  ::FieldSetName(In, 1, nullptr, 3);
   EXPECT_EQ(Import->Reader(1).GetName(), std::string("ab\0cd", 5));
-  x::FieldSetName(In, 1, "zz", -4);
+  ::FieldSetName(In, 1, "zz", -4);
   EXPECT_EQ(Import->Reader(1).GetName(), "\xC1\xD0(1)");
 
-  EXPECT_EQ(x::FieldFindbyName(In, "\xB1\xE0\xBA\xC5"), 0);
-  EXPECT_EQ(x::FieldFindbyName(In, "\xC1\xD0(2)"), 2);
-  EXPECT_EQ(x::FieldFindbyName(In, "none"), -1);
-  EXPECT_EQ(x::FieldFindbyName(In, nullptr), -1);
-  EXPECT_EQ(x::FieldFindbyName(0, "\xB1\xE0\xBA\xC5"), -1);
+  EXPECT_EQ(::FieldFindbyName(In, "\xB1\xE0\xBA\xC5"), 0);
+  EXPECT_EQ(::FieldFindbyName(In, "\xC1\xD0(2)"), 2);
+  EXPECT_EQ(::FieldFindbyName(In, "none"), -1);
+  EXPECT_EQ(::FieldFindbyName(In, nullptr), -1);
+  EXPECT_EQ(::FieldFindbyName(0, "\xB1\xE0\xBA\xC5"), -1);
 
-  EXPECT_EQ(x::FieldSetCount(Out, 4), ENGINE_OK);
+  EXPECT_EQ(::FieldSetCount(Out, 4), ENGINE_OK);
   EXPECT_EQ(Probe->FieldCount, 4);
-  EXPECT_EQ(x::FieldSetCount(In, 5), ENGINE_ERR_HANDLE);
-  EXPECT_EQ(x::FieldSetCount(0, 5), ENGINE_ERR_HANDLE);
+  EXPECT_EQ(::FieldSetCount(In, 5), ENGINE_ERR_HANDLE);
+  EXPECT_EQ(::FieldSetCount(0, 5), ENGINE_ERR_HANDLE);
   EXPECT_EQ(Probe->FieldCount, 4);
-  x::FieldSetType(In, 1, ftDouble);
+  ::FieldSetType(In, 1, ftDouble);
   EXPECT_EQ(Probe->SetTypeIndex, -1);
-  x::FieldSetType(Out, 1, ftDouble);
+  ::FieldSetType(Out, 1, ftDouble);
   EXPECT_EQ(Probe->SetTypeIndex, 1);
   EXPECT_EQ(Probe->SetTypeValue, ftDouble);
 
-  EXPECT_EQ(x::FieldIsEmpty(In, 0), -1);
+  EXPECT_EQ(::FieldIsEmpty(In, 0), -1);
   Import->Reader(0).V.Null = false;
-  EXPECT_EQ(x::FieldIsEmpty(In, 0), 0);
-  EXPECT_EQ(x::FieldIsEmpty(Out, 0), -1);
-  EXPECT_EQ(x::FieldIsEmpty(In, 5), -1);
+  EXPECT_EQ(::FieldIsEmpty(In, 0), 0);
+  EXPECT_EQ(::FieldIsEmpty(Out, 0), -1);
+  EXPECT_EQ(::FieldIsEmpty(In, 5), -1);
 }
 
 TEST_F(EngineTest, ReadProceduresFollowTheColumnsOwnType) {

@@ -1,0 +1,141 @@
+// The exports for the engine's identity, a port's life, its options, record walking and the event
+// procedure. Like every export they know only the transport interfaces, never a port class.
+#include "engine/CallGate.h"
+#include "engine/EngineState.h"
+#include "engine/ExportGuard.h"
+#include "engine/HandleRegistry.h"
+#include "engine/LibTransLogAdapter.h"
+#include "engine/TextOut.h"
+#include "halvern.h"
+
+using namespace halvern;
+using trace::TText;
+
+namespace {
+
+void ClosePort(IInterface* Obj) {
+  if (TComPtr<ITransNode> Port = TComPtr<IInterface>(Obj).Query<ITransNode>()) Port->Close();
+}
+
+}  // namespace
+
+int32_t HV_STDCALL EngineInit(int32_t PortType, uint32_t* Handle) {
+  return Guard(
+      "EngineInit", HV_NEUTRAL_EngineInit,
+      [&]() -> int32_t {
+        const TEngineIdentity& Id = EngineIdentity();
+        TPortFactory Factory = nullptr;
+        switch (PortType) {
+          case ENGINE_PORT_IMPORT: Factory = Id.ImportPortFactory; break;
+          case ENGINE_PORT_EXPORT: Factory = Id.ExportPortFactory; break;
+          default: return ENGINE_ERR_TYPE;
+        }
+        // Without a place for the handle the port could never be reached: make none.
+        if (!Factory || !Handle) return ENGINE_ERR_CREATE;
+        TComPtr<ITransNode> Port = Factory();
+        if (!Port) return ENGINE_ERR_CREATE;
+        Port->SetEvents(TLibTransLogAdapter::Create().Get());
+        *Handle = GetHandleRegistry().Add(Port.Get(), THandleKind::Port);
+        return ENGINE_OK;
+      },
+      PortType, Handle);
+}
+
+void HV_STDCALL EngineFina(uint32_t Handle) {
+  Guard(
+      "EngineFina", kNoAnswer,
+      [&] {
+        // The handle goes first, whatever Close then does: the host treats it as finished.
+        TComPtr<IInterface> Port = GetHandleRegistry().Take(Handle, THandleKind::Port);
+        if (Port) FinishWhenIdle(std::move(Port), &ClosePort);
+      },
+      Handle);
+}
+
+int32_t HV_STDCALL EngineGetType(void) {
+  return Guard("EngineGetType", ENGINE_TYPE_CE_TEXT, [] { return EngineIdentity().TypeNumber; });
+}
+
+int32_t HV_STDCALL EngineGetName(char* Buffer, int32_t* Size) {
+  return Guard(
+      "EngineGetName", HV_NEUTRAL_EngineGetName, [&] { return TextOut(EngineIdentity().Name, Buffer, Size); },
+      static_cast<void*>(Buffer), Size);
+}
+
+int32_t HV_STDCALL EngineDiscription(char* Buffer, int32_t* Size) {
+  return Guard(
+      "EngineDiscription", HV_NEUTRAL_EngineDiscription,
+      [&] { return TextOut(EngineIdentity().Description, Buffer, Size); }, static_cast<void*>(Buffer), Size);
+}
+
+void HV_STDCALL EngineSetEvent(uint32_t Handle, void* UserData, int32_t EventKind, HV_PROC Callback) {
+  GuardPort(
+      "EngineSetEvent", kNoAnswer, Handle,
+      [&](const TPortView& Port) {
+        // The port answers for ITransEvents with the sink it stores; only the engine's own adapter is
+        // changed, never a sink of another kind.
+        if (!Port.Node) return;
+        TComPtr<ITransObject> Obj = TComPtr<ITransNode>(Port.Node).Query<ITransEvents>().Query<ITransObject>();
+        if (!Obj) return;
+        if (auto* Adapter = dynamic_cast<TLibTransLogAdapter*>(Obj->GetObject()))
+          Adapter->SetCallback(UserData, EventKind, Callback);
+      },
+      Handle, UserData, EventKind, Callback);
+}
+
+int32_t HV_STDCALL EngineGetOptions(uint32_t Handle, char* Buffer, int32_t* Size) {
+  return GuardPort(
+      "EngineGetOptions", HV_NEUTRAL_EngineGetOptions, Handle,
+      [&](const TPortView& Port) -> int32_t {
+        if (!Port.Node || !Size) return HV_NEUTRAL_EngineGetOptions;
+        return TextOut(Port.Node->GetOptions(), Buffer, Size);
+      },
+      Handle, static_cast<void*>(Buffer), Size);
+}
+
+int32_t HV_STDCALL EngineSetOptions(uint32_t Handle, const char* Options) {
+  return GuardPort(
+      "EngineSetOptions", HV_NEUTRAL_EngineSetOptions, Handle,
+      [&](const TPortView& Port) -> int32_t {
+        if (!Port.Node) return HV_NEUTRAL_EngineSetOptions;
+        return Port.Node->SetOptions(Options ? std::string(Options) : std::string());
+      },
+      Handle, TText{Options});
+}
+
+void HV_STDCALL MoveFirst(uint32_t Handle) {
+  GuardPort("MoveFirst", kNoAnswer, Handle, [](const TPortView& Port) {
+    if (Port.Reader) Port.Reader->MoveFirst();
+  }, Handle);
+}
+
+void HV_STDCALL MoveNext(uint32_t Handle) {
+  GuardPort("MoveNext", kNoAnswer, Handle, [](const TPortView& Port) {
+    if (Port.Reader) Port.Reader->MoveNext();
+  }, Handle);
+}
+
+int32_t HV_STDCALL IsEof(uint32_t Handle) {
+  return GuardPort("IsEof", HV_NEUTRAL_IsEof, Handle, [](const TPortView& Port) -> int32_t {
+    if (!Port.Reader) return HV_NEUTRAL_IsEof;
+    return Port.Reader->IsEof() ? 1 : 0;
+  }, Handle);
+}
+
+int32_t HV_STDCALL DataCount(uint32_t Handle) {
+  return GuardPort("DataCount", HV_NEUTRAL_DataCount, Handle, [](const TPortView& Port) -> int32_t {
+    return Port.Reader ? Port.Reader->GetRecordCount() : HV_NEUTRAL_DataCount;
+  }, Handle);
+}
+
+void HV_STDCALL Append(uint32_t Handle) {
+  GuardPort("Append", kNoAnswer, Handle, [](const TPortView& Port) {
+    if (Port.Writer) Port.Writer->Append();
+  }, Handle);
+}
+
+void HV_STDCALL Post(uint32_t Handle) {
+  GuardPort("Post", kNoAnswer, Handle, [](const TPortView& Port) {
+    if (Port.Writer) Port.Writer->Post();
+  }, Handle);
+}
