@@ -80,13 +80,42 @@ std::string ShowText(TText Text) {
   return Shown;
 }
 
+namespace {
+
+// Text as a C string literal's contents would show it, so that a line break, a quote or a control byte
+// inside an argument or a message never splits or muddles the one line a call writes. Bytes of 0x80
+// and above (UTF-8) stay as they are.
+void AppendEscaped(std::string& Line, std::string_view Text) {
+  static const char kHex[] = "0123456789abcdef";
+  for (const char C : Text) {
+    const auto B = static_cast<uint8_t>(C);
+    switch (C) {
+      case '\n': Line += "\\n"; break;
+      case '\r': Line += "\\r"; break;
+      case '\t': Line += "\\t"; break;
+      case '"': Line += "\\\""; break;
+      case '\\': Line += "\\\\"; break;
+      default:
+        if (B < 0x20 || B == 0x7F) {
+          Line += "\\x";
+          Line += kHex[B >> 4];
+          Line += kHex[B & 0xF];
+        } else {
+          Line += C;
+        }
+    }
+  }
+}
+
+}  // namespace
+
 void AppendArg(std::string& Line, TText Text) {
   if (!Text.Ptr) {
     Line += "NULL";
     return;
   }
   Line += '"';
-  Line += ShowText(Text);
+  AppendEscaped(Line, ShowText(Text));
   Line += '"';
 }
 
@@ -141,7 +170,7 @@ void EndLine(std::string& Line, std::string_view Result, std::string_view Error)
     }
     if (!Error.empty()) {
       Line += " swallowed: ";
-      Line += Error;
+      AppendEscaped(Line, Error);
     }
     TSink& S = Sink();
     const std::lock_guard<std::mutex> Guard(S.Lock);

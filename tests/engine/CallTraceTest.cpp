@@ -39,7 +39,8 @@ TEST_F(CallTraceTest, OneLinePerCallWithArgumentsResultAndSwallowedError) {
   const uint32_t H = Register(1);
   const std::string Id = std::to_string(H);
   Port->ThrowOnOptions = true;
-  EXPECT_EQ(::EngineSetOptions(H, "a|b"), ENGINE_ERR_HANDLE);
+  // A line break, a quote or a backslash in a text must not split or muddle the call's one line.
+  EXPECT_EQ(::EngineSetOptions(H, "a|b\r\n\"\\T"), ENGINE_ERR_HANDLE);
   ::FieldFindbyName(H, "\xB2\xE2\xCA\xD4");  // GBK for the UTF-8 below
   const std::string Long(100, 'x');
   ::FieldFindbyName(H, Long.c_str());
@@ -54,7 +55,8 @@ TEST_F(CallTraceTest, OneLinePerCallWithArgumentsResultAndSwallowedError) {
     ASSERT_GT(Line.size(), 24u);
     EXPECT_TRUE(Line[4] == '-' && Line[10] == 'T' && Line[23] == 'Z') << Line;
   }
-  EXPECT_TRUE(Has(L[0], " EngineSetOptions(" + Id + ", \"a|b\") = 268435459 swallowed: options failed"))
+  EXPECT_TRUE(Has(
+      L[0], " EngineSetOptions(" + Id + ", \"a|b\\r\\n\\\"\\\\T\") = 268435459 swallowed: options failed"))
       << L[0];
   EXPECT_TRUE(Has(L[1], "FieldFindbyName(" + Id + ", \"\xE6\xB5\x8B\xE8\xAF\x95\") = ")) << L[1];
   EXPECT_TRUE(Has(L[2], "\"" + std::string(64, 'x') + "...\")")) << "cut at 64 bytes: " << L[2];
