@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <utility>
 
 namespace rapiemu {
 
@@ -13,8 +14,14 @@ class THostFile {
   THostFile() = default;
   THostFile(const THostFile&) = delete;
   THostFile& operator=(const THostFile&) = delete;
-  THostFile(THostFile&& Other) noexcept;
-  THostFile& operator=(THostFile&& Other) noexcept;
+  THostFile(THostFile&& Other) noexcept : FHandle(std::exchange(Other.FHandle, -1)) {}
+  THostFile& operator=(THostFile&& Other) noexcept {
+    if (this != &Other) {
+      Close();
+      FHandle = std::exchange(Other.FHandle, -1);
+    }
+    return *this;
+  }
   ~THostFile() { Close(); }
 
   // Opens Path for the given access; Create makes a missing file, Truncate empties an existing one.

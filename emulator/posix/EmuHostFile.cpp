@@ -36,16 +36,6 @@ uint32_t FromErrno(int E) {
 
 }  // namespace
 
-THostFile::THostFile(THostFile&& Other) noexcept : FHandle(std::exchange(Other.FHandle, -1)) {}
-
-THostFile& THostFile::operator=(THostFile&& Other) noexcept {
-  if (this != &Other) {
-    Close();
-    FHandle = std::exchange(Other.FHandle, -1);
-  }
-  return *this;
-}
-
 uint32_t THostFile::Open(const std::filesystem::path& Path, bool Read, bool Write, bool Create,
                          bool Truncate) {
   Close();
