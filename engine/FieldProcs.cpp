@@ -1,6 +1,7 @@
 #include "engine/FieldProcs.h"
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -358,62 +359,67 @@ HV_PROC AsProc(TProc Proc) noexcept {
   return reinterpret_cast<HV_PROC>(Proc);
 }
 
-HV_PROC ReadProc(int32_t FieldType) noexcept {
+// The value shapes a field type is passed as; one read and one write procedure each.
+enum TShape : int32_t {
+  kText,
+  kInteger,
+  kInt64,
+  kSingle,
+  kDouble,
+  kValueText,
+  kGuid,
+  kDateTime,
+  kWideText,
+  kBlob
+};
+constexpr int32_t kNoShape = -1;
+
+int32_t ShapeOf(int32_t FieldType) noexcept {
   switch (FieldType) {
     case ftUnknown:
-    case ftString: return AsProc(&ReadTextValue);
+    case ftString: return kText;
     case ftByte:
     case ftWord:
     case ftLongWord:
     case ftShortInt:
     case ftSmallInt:
     case ftInteger:
-    case ftBoolean: return AsProc(&ReadIntegerValue);
-    case ftInt64: return AsProc(&ReadInt64Value);
-    case ftSingle: return AsProc(&ReadSingleValue);
-    case ftDouble: return AsProc(&ReadDoubleValue);
-    case ftExtended: return AsProc(&ReadValueText);
-    case ftGuid: return AsProc(&ReadGuidValue);
+    case ftBoolean: return kInteger;
+    case ftInt64: return kInt64;
+    case ftSingle: return kSingle;
+    case ftDouble: return kDouble;
+    case ftExtended: return kValueText;
+    case ftGuid: return kGuid;
     case ftTime:
     case ftDate:
-    case ftDateTime: return AsProc(&ReadDateTimeValue);
-    case ftWideString: return AsProc(&ReadWideTextValue);
-    case ftBlob: return AsProc(&ReadBlobValue);
-    default: return nullptr;
+    case ftDateTime: return kDateTime;
+    case ftWideString: return kWideText;
+    case ftBlob: return kBlob;
+    default: return kNoShape;
   }
 }
 
-HV_PROC WriteProc(int32_t FieldType) noexcept {
-  switch (FieldType) {
-    case ftUnknown:
-    case ftString: return AsProc(&WriteTextValue);
-    case ftByte:
-    case ftWord:
-    case ftLongWord:
-    case ftShortInt:
-    case ftSmallInt:
-    case ftInteger:
-    case ftBoolean: return AsProc(&WriteIntegerValue);
-    case ftInt64: return AsProc(&WriteInt64Value);
-    case ftSingle: return AsProc(&WriteSingleValue);
-    case ftDouble: return AsProc(&WriteDoubleValue);
-    case ftExtended: return AsProc(&WriteValueText);
-    case ftGuid: return AsProc(&WriteGuidValue);
-    case ftTime:
-    case ftDate:
-    case ftDateTime: return AsProc(&WriteDateTimeValue);
-    case ftWideString: return AsProc(&WriteWideTextValue);
-    case ftBlob: return AsProc(&WriteBlobValue);
-    default: return nullptr;
-  }
-}
+// By shape, in TShape's order.
+const HV_PROC kReadProcs[] = {AsProc(&ReadTextValue),     AsProc(&ReadIntegerValue),
+                              AsProc(&ReadInt64Value),    AsProc(&ReadSingleValue),
+                              AsProc(&ReadDoubleValue),   AsProc(&ReadValueText),
+                              AsProc(&ReadGuidValue),     AsProc(&ReadDateTimeValue),
+                              AsProc(&ReadWideTextValue), AsProc(&ReadBlobValue)};
+const HV_PROC kWriteProcs[] = {AsProc(&WriteTextValue),     AsProc(&WriteIntegerValue),
+                               AsProc(&WriteInt64Value),    AsProc(&WriteSingleValue),
+                               AsProc(&WriteDoubleValue),   AsProc(&WriteValueText),
+                               AsProc(&WriteGuidValue),     AsProc(&WriteDateTimeValue),
+                               AsProc(&WriteWideTextValue), AsProc(&WriteBlobValue)};
+static_assert(std::size(kReadProcs) == kBlob + 1 && std::size(kWriteProcs) == kBlob + 1);
 
 }  // namespace
 
 HV_PROC FieldValueProc(int32_t Direction, int32_t FieldType) noexcept {
+  const int32_t Shape = ShapeOf(FieldType);
+  if (Shape == kNoShape) return nullptr;
   switch (Direction) {
-    case FIELD_DIR_READ: return ReadProc(FieldType);
-    case FIELD_DIR_WRITE: return WriteProc(FieldType);
+    case FIELD_DIR_READ: return kReadProcs[Shape];
+    case FIELD_DIR_WRITE: return kWriteProcs[Shape];
     default: return nullptr;
   }
 }

@@ -89,6 +89,16 @@ bool AsciiWord(const uint8_t* P) {
   return (Word & 0x8080808080808080ull) == 0;
 }
 
+// Copies eight bytes from In to P and moves both past them when all eight are ASCII, which reads the
+// same in both encodings; false (nothing moved) otherwise.
+inline bool CopyAsciiWord(const uint8_t*& In, const uint8_t* End, char*& P) noexcept {
+  if (End - In < 8 || !AsciiWord(In)) return false;
+  std::memcpy(P, In, 8);
+  P += 8;
+  In += 8;
+  return true;
+}
+
 const TForward& Forward() {
   static const TForward Instance;
   return Instance;
@@ -107,12 +117,7 @@ size_t GbkToUtf8Into(std::string_view Gbk, char* Out) {
   const auto* In = reinterpret_cast<const uint8_t*>(Gbk.data());
   const auto* End = In + Gbk.size();
   while (In < End) {
-    if (End - In >= 8 && AsciiWord(In)) {
-      std::memcpy(P, In, 8);
-      P += 8;
-      In += 8;
-      continue;
-    }
+    if (CopyAsciiWord(In, End, P)) continue;
     const uint8_t L = *In;
     if (L < 0x80) {
       *P++ = static_cast<char>(L);
@@ -150,12 +155,7 @@ bool FastUtf8ToGbk(std::string_view Utf8, std::string& Out) {
   const auto* In = reinterpret_cast<const uint8_t*>(Utf8.data());
   const auto* End = In + Utf8.size();
   while (In < End) {
-    if (End - In >= 8 && AsciiWord(In)) {
-      std::memcpy(P, In, 8);
-      P += 8;
-      In += 8;
-      continue;
-    }
+    if (CopyAsciiWord(In, End, P)) continue;
     const uint8_t B0 = *In;
     if (B0 < 0x80) {
       *P++ = static_cast<char>(B0);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace halvern::platform {
 
@@ -22,8 +23,14 @@ class TDynLib {
   TDynLib() = default;
   TDynLib(const TDynLib&) = delete;
   TDynLib& operator=(const TDynLib&) = delete;
-  TDynLib(TDynLib&& Other) noexcept;
-  TDynLib& operator=(TDynLib&& Other) noexcept;
+  TDynLib(TDynLib&& Other) noexcept : FHandle(std::exchange(Other.FHandle, nullptr)) {}
+  TDynLib& operator=(TDynLib&& Other) noexcept {
+    if (this != &Other) {
+      Free();
+      FHandle = std::exchange(Other.FHandle, nullptr);
+    }
+    return *this;
+  }
   ~TDynLib() { Free(); }
 
   // Loads Name (GBK/UTF-8 path or library name); on Windows with error mode 0x8000 around the load and

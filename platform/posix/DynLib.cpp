@@ -8,16 +8,6 @@
 
 namespace halvern::platform {
 
-TDynLib::TDynLib(TDynLib&& Other) noexcept : FHandle(std::exchange(Other.FHandle, nullptr)) {}
-
-TDynLib& TDynLib::operator=(TDynLib&& Other) noexcept {
-  if (this != &Other) {
-    Free();
-    FHandle = std::exchange(Other.FHandle, nullptr);
-  }
-  return *this;
-}
-
 bool TDynLib::Load(const std::string& Name) {
   Free();
   if (Name.empty()) return false;

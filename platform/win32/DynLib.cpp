@@ -19,16 +19,6 @@ constexpr unsigned int FpuMask = _MCW_EM | _MCW_RC | _MCW_PC | _MCW_IC | _MCW_DN
 
 }  // namespace
 
-TDynLib::TDynLib(TDynLib&& Other) noexcept : FHandle(std::exchange(Other.FHandle, nullptr)) {}
-
-TDynLib& TDynLib::operator=(TDynLib&& Other) noexcept {
-  if (this != &Other) {
-    Free();
-    FHandle = std::exchange(Other.FHandle, nullptr);
-  }
-  return *this;
-}
-
 bool TDynLib::Load(const std::string& Name) {
   Free();
   if (Name.empty()) return false;
