@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "platform/CodePage.h"
 #include "platform/DebugOutput.h"
@@ -17,20 +18,23 @@ std::atomic<int32_t> GState{kUnread};
 
 namespace {
 
-struct TFileCloser {
-  void operator()(std::FILE* F) const noexcept { std::fclose(F); }
-};
-
-// Where lines go: a file, or the debug output when File is empty.
+// Where lines go: a file, or the debug output. A static of its own, never freed and never destroyed
+// (both members are trivially destructible): calls may trace while the process ends, and a library
+// loaded again and again must not leave a sink behind each time. The file is closed by Stop, at unload.
 struct TSink {
   std::mutex Lock;
-  std::unique_ptr<std::FILE, TFileCloser> File;
+  std::FILE* File = nullptr;
   bool Debug = false;
 };
+constinit TSink GSink;
 
 TSink& Sink() {
-  static TSink* const S = new TSink;  // never destroyed: calls may trace while the process ends
-  return *S;
+  return GSink;
+}
+
+// Closes the file, if any, under S.Lock.
+void CloseFile(TSink& S) noexcept {
+  if (S.File) std::fclose(std::exchange(S.File, nullptr));
 }
 
 }  // namespace
@@ -39,12 +43,23 @@ void Start(std::string_view Target) noexcept {
   try {
     TSink& S = Sink();
     const std::lock_guard<std::mutex> Guard(S.Lock);
-    S.File.reset();
+    CloseFile(S);
     S.Debug = Target == "-";
-    if (!Target.empty() && !S.Debug) S.File.reset(std::fopen(std::string(Target).c_str(), "ab"));
+    if (!Target.empty() && !S.Debug) S.File = std::fopen(std::string(Target).c_str(), "ab");
     GState.store(S.Debug || S.File ? kOn : kOff, std::memory_order_relaxed);
   } catch (...) {
     GState.store(kOff, std::memory_order_relaxed);
+  }
+}
+
+void Stop() noexcept {
+  try {
+    TSink& S = Sink();
+    const std::lock_guard<std::mutex> Guard(S.Lock);
+    CloseFile(S);
+    S.Debug = false;
+    GState.store(kOff, std::memory_order_relaxed);
+  } catch (...) {
   }
 }
 
@@ -178,8 +193,8 @@ void EndLine(std::string& Line, std::string_view Result, std::string_view Error)
       platform::WriteDebugLine(Line);
     } else if (S.File) {
       Line += '\n';
-      std::fwrite(Line.data(), 1, Line.size(), S.File.get());
-      std::fflush(S.File.get());
+      std::fwrite(Line.data(), 1, Line.size(), S.File);
+      std::fflush(S.File);
     }
   } catch (...) {
   }

@@ -75,7 +75,8 @@ void HV_STDCALL EngineSetEvent(uint32_t Handle, void* UserData, int32_t EventKin
         // The port answers for ITransEvents with the sink it stores; only the engine's own adapter is
         // changed, never a sink of another kind.
         if (!Port.Node) return;
-        TComPtr<ITransObject> Obj = TComPtr<ITransNode>(Port.Node).Query<ITransEvents>().Query<ITransObject>();
+        TComPtr<ITransObject> Obj =
+            TComPtr<ITransNode>(Port.Node).Query<ITransEvents>().Query<ITransObject>();
         if (!Obj) return;
         if (auto* Adapter = dynamic_cast<TLibTransLogAdapter*>(Obj->GetObject()))
           Adapter->SetCallback(UserData, EventKind, Callback);
@@ -104,38 +105,56 @@ int32_t HV_STDCALL EngineSetOptions(uint32_t Handle, const char* Options) {
 }
 
 void HV_STDCALL MoveFirst(uint32_t Handle) {
-  GuardPort("MoveFirst", kNoAnswer, Handle, [](const TPortView& Port) {
-    if (Port.Reader) Port.Reader->MoveFirst();
-  }, Handle);
+  GuardPort(
+      "MoveFirst", kNoAnswer, Handle,
+      [](const TPortView& Port) {
+        if (Port.Reader) Port.Reader->MoveFirst();
+      },
+      Handle);
 }
 
 void HV_STDCALL MoveNext(uint32_t Handle) {
-  GuardPort("MoveNext", kNoAnswer, Handle, [](const TPortView& Port) {
-    if (Port.Reader) Port.Reader->MoveNext();
-  }, Handle);
+  GuardPort(
+      "MoveNext", kNoAnswer, Handle,
+      [](const TPortView& Port) {
+        if (Port.Reader) Port.Reader->MoveNext();
+      },
+      Handle);
 }
 
 int32_t HV_STDCALL IsEof(uint32_t Handle) {
-  return GuardPort("IsEof", HV_NEUTRAL_IsEof, Handle, [](const TPortView& Port) -> int32_t {
-    if (!Port.Reader) return HV_NEUTRAL_IsEof;
-    return Port.Reader->IsEof() ? 1 : 0;
-  }, Handle);
+  return GuardPort(
+      "IsEof", HV_NEUTRAL_IsEof, Handle,
+      [](const TPortView& Port) -> int32_t {
+        if (!Port.Reader) return HV_NEUTRAL_IsEof;
+        return Port.Reader->IsEof() ? 1 : 0;
+      },
+      Handle);
 }
 
 int32_t HV_STDCALL DataCount(uint32_t Handle) {
-  return GuardPort("DataCount", HV_NEUTRAL_DataCount, Handle, [](const TPortView& Port) -> int32_t {
-    return Port.Reader ? Port.Reader->GetRecordCount() : HV_NEUTRAL_DataCount;
-  }, Handle);
+  return GuardPort(
+      "DataCount", HV_NEUTRAL_DataCount, Handle,
+      [](const TPortView& Port) -> int32_t {
+        return Port.Reader ? Port.Reader->GetRecordCount() : HV_NEUTRAL_DataCount;
+      },
+      Handle);
 }
 
 void HV_STDCALL Append(uint32_t Handle) {
-  GuardPort("Append", kNoAnswer, Handle, [](const TPortView& Port) {
-    if (Port.Writer) Port.Writer->Append();
-  }, Handle);
+  GuardPort(
+      "Append", kNoAnswer, Handle,
+      [](const TPortView& Port) {
+        if (Port.Writer) Port.Writer->Append();
+      },
+      Handle);
 }
 
 void HV_STDCALL Post(uint32_t Handle) {
-  GuardPort("Post", kNoAnswer, Handle, [](const TPortView& Port) {
-    if (Port.Writer) Port.Writer->Post();
-  }, Handle);
+  GuardPort(
+      "Post", kNoAnswer, Handle,
+      [](const TPortView& Port) {
+        if (Port.Writer) Port.Writer->Post();
+      },
+      Handle);
 }
