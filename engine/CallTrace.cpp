@@ -18,23 +18,35 @@ std::atomic<int32_t> GState{kUnread};
 
 namespace {
 
-// Where lines go: a file, or the debug output. A static of its own, never freed and never destroyed
-// (both members are trivially destructible): calls may trace while the process ends, and a library
-// loaded again and again must not leave a sink behind each time. The file is closed by Stop, at unload.
+// Closes the file, if any; under the sink's lock.
+void CloseFile(std::FILE*& File) noexcept {
+  if (File) std::fclose(std::exchange(File, nullptr));
+}
+
+// Where lines go: a file, or the debug output. A static object, not a heap one, so that a library
+// loaded again and again leaves nothing behind: its end closes the file. It ends at the library's
+// unload or the process's end. At the latter a call may still be tracing on another thread (Linux;
+// it then finds the trace off), or, on Windows, a thread may have died holding the lock: the end only
+// closes the file when it gets the lock at once, and the system closes it otherwise.
 struct TSink {
+  TSink() = default;
+  TSink(const TSink&) = delete;
+  TSink& operator=(const TSink&) = delete;
+  ~TSink() {
+    GState.store(kOff, std::memory_order_relaxed);
+    if (!Lock.try_lock()) return;
+    CloseFile(File);
+    Lock.unlock();
+  }
+
   std::mutex Lock;
   std::FILE* File = nullptr;
   bool Debug = false;
 };
-constinit TSink GSink;
+TSink GSink;
 
 TSink& Sink() {
   return GSink;
-}
-
-// Closes the file, if any, under S.Lock.
-void CloseFile(TSink& S) noexcept {
-  if (S.File) std::fclose(std::exchange(S.File, nullptr));
 }
 
 }  // namespace
@@ -43,23 +55,12 @@ void Start(std::string_view Target) noexcept {
   try {
     TSink& S = Sink();
     const std::lock_guard<std::mutex> Guard(S.Lock);
-    CloseFile(S);
+    CloseFile(S.File);
     S.Debug = Target == "-";
     if (!Target.empty() && !S.Debug) S.File = std::fopen(std::string(Target).c_str(), "ab");
     GState.store(S.Debug || S.File ? kOn : kOff, std::memory_order_relaxed);
   } catch (...) {
     GState.store(kOff, std::memory_order_relaxed);
-  }
-}
-
-void Stop() noexcept {
-  try {
-    TSink& S = Sink();
-    const std::lock_guard<std::mutex> Guard(S.Lock);
-    CloseFile(S);
-    S.Debug = false;
-    GState.store(kOff, std::memory_order_relaxed);
-  } catch (...) {
   }
 }
 

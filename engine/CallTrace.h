@@ -31,9 +31,6 @@ inline bool Enabled() noexcept {
 // Starts the trace to Target as HALVERN_TRACE would name it ("" stops it), whatever the environment
 // says; for tests. Calls running meanwhile may still write to the previous target or to none.
 void Start(std::string_view Target) noexcept;
-// Closes the trace's file and turns the trace off; for the library's unload (later calls, if any, trace
-// nothing). Not at process termination on Windows, where a thread may have died holding the trace's lock.
-void Stop() noexcept;
 
 // A GBK text argument: Length bytes, or up to a zero byte when Length is negative. Shown as UTF-8, cut
 // after kTextCut bytes.

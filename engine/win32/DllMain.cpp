@@ -1,7 +1,6 @@
 // The library's entry point on Windows: lets go of what is still registered at FreeLibrary, and of
 // nothing at process termination (see engine/Halvern.cpp).
 #include "device/KtRAPI.h"
-#include "engine/CallTrace.h"
 #include "engine/EngineState.h"
 #include "engine/HandleRegistry.h"
 
@@ -16,7 +15,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
     halvern::ReleaseHandleRegistry();
     halvern::ClearEngineIdentity();
     halvern::UnloadRapi();
-    halvern::trace::Stop();
   } else {
     halvern::AbandonHandleRegistry();
   }
