@@ -36,7 +36,7 @@ void TCeConfig::SaveTo(IEditablePort& Port) const {
   Port.ApplySettings(Settings);
 }
 
-HRESULT HV_CALL TCeConfig::QueryInterface(const TGuid& Iid, void** Obj) {
+HRESULT HV_STDCALL TCeConfig::QueryInterface(const TGuid& Iid, void** Obj) {
   if (Obj && Iid == IConfigPageEx::IID) {
     *Obj = static_cast<IConfigPageEx*>(this);
     AddRef();
@@ -45,13 +45,13 @@ HRESULT HV_CALL TCeConfig::QueryInterface(const TGuid& Iid, void** Obj) {
   return TCustomConfig::QueryInterface(Iid, Obj);
 }
 
-bool HV_CALL TCeConfig::ShowPage(void* ParentWindow, uint8_t Flag) {
+bool HV_STDCALL TCeConfig::ShowPage(void* ParentWindow, uint8_t Flag) {
   const bool Shown = TCustomConfig::ShowPage(ParentWindow, Flag);
   if (Shown) SetSteps({0});
   return Shown;
 }
 
-bool HV_CALL TCeConfig::CheckSucceed() {
+bool HV_STDCALL TCeConfig::CheckSucceed() {
   // The column list is checked first: with both missing only the column message is shown.
   if (View().ItemCount() == 0) {
     View().ShowMessage(configtext::SNoColumns, configtext::SMessageCaption);
@@ -68,7 +68,7 @@ bool HV_CALL TCeConfig::CheckSucceed() {
   return true;
 }
 
-void HV_CALL TCeConfig::UpdatePort() {
+void HV_STDCALL TCeConfig::UpdatePort() {
   if (FPort) SaveTo(*FPort);
 }
 

@@ -27,10 +27,10 @@ class TCeConfig final : public TCustomConfig {
   // title flag, and the column titles in list order, unchanged.
   void SaveTo(IEditablePort& Port) const;
 
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override;
-  bool HV_CALL ShowPage(void* ParentWindow, uint8_t Flag) override;
-  bool HV_CALL CheckSucceed() override;
-  void HV_CALL UpdatePort() override;
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override;
+  bool HV_STDCALL ShowPage(void* ParentWindow, uint8_t Flag) override;
+  bool HV_STDCALL CheckSucceed() override;
+  void HV_STDCALL UpdatePort() override;
   // The working copy, made from FPort on first use; empty while no port is bound.
   TComPtr<ITransNode> GetPortNode() override;
 
