@@ -6,7 +6,7 @@
 namespace halvern {
 
 void TCeTransPort::ReportError(const std::string& Text) {
-  if (FEvents) FEvents->LogMessage(LOG_CODE_TRANSFER, Text);
+  if (FEvents) FEvents->LogMessage(EVENT_CODE_TRANSFER, Text);
 }
 
 bool TCeTransPort::GetInterface(const TGuid& Iid, void** Obj) {

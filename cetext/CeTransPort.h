@@ -48,7 +48,7 @@ class TCeTransPort : public TObject,
 
   // The host's event sink set by SetEvents, or empty.
   const TComPtr<ITransEvents>& Events() const override { return FEvents; }
-  // Sends Text to the event sink with code 35; nothing when no sink is set.
+  // Sends Text to the event sink with EVENT_CODE_TRANSFER; nothing when no sink is set.
   void ReportError(const std::string& Text);
 
   // A new, uninitialised port of the same class, holding that class's default columns (the working copy

@@ -10,9 +10,6 @@ namespace halvern {
 
 struct ITransField;
 
-// Every transfer failure is reported with this code.
-constexpr int32_t LOG_CODE_TRANSFER = 35;
-
 struct ITransEvents : IInterface {
   static constexpr TGuid IID{0x9F62E8E5, 0x64E4, 0x43C1, {0x97, 0xFE, 0xE1, 0x1E, 0xED, 0x85, 0x70, 0x04}};
 
