@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "halvern.h"
 #include "transport/Transport.h"
 
 namespace halvern {
@@ -12,27 +13,29 @@ namespace halvern {
 class TStream;
 struct IConfigPageEx;
 
-// Field type codes. Codes outside this list are not field types; every dispatch on a code ignores them.
+// Field type codes: the engine's names for the HV_FT_* codes hosts pass, taken from the public header so
+// that the two cannot drift. Codes outside this list are not field types; every dispatch on a code
+// ignores them.
 enum TFieldTypeCode : int32_t {
-  ftUnknown = 0,  // handled exactly like ftString
-  ftByte = 1,
-  ftWord = 2,
-  ftLongWord = 3,
-  ftShortInt = 4,
-  ftSmallInt = 5,
-  ftInteger = 6,
-  ftInt64 = 7,
-  ftBoolean = 8,
-  ftSingle = 17,
-  ftDouble = 18,
-  ftExtended = 19,  // 80-bit x87 float
-  ftGuid = 33,
-  ftTime = 49,
-  ftDate = 50,
-  ftDateTime = 51,
-  ftString = 65,  // GBK bytes
-  ftWideString = 66,
-  ftBlob = 67,
+  ftUnknown = HV_FT_UNKNOWN,  // handled exactly like ftString
+  ftByte = HV_FT_BYTE,
+  ftWord = HV_FT_WORD,
+  ftLongWord = HV_FT_LONGWORD,
+  ftShortInt = HV_FT_SHORTINT,
+  ftSmallInt = HV_FT_SMALLINT,
+  ftInteger = HV_FT_INTEGER,
+  ftInt64 = HV_FT_INT64,
+  ftBoolean = HV_FT_BOOLEAN,
+  ftSingle = HV_FT_SINGLE,
+  ftDouble = HV_FT_DOUBLE,
+  ftExtended = HV_FT_EXTENDED,  // 80-bit x87 float
+  ftGuid = HV_FT_GUID,
+  ftTime = HV_FT_TIME,
+  ftDate = HV_FT_DATE,
+  ftDateTime = HV_FT_DATETIME,
+  ftString = HV_FT_STRING,  // GBK bytes
+  ftWideString = HV_FT_WIDESTRING,
+  ftBlob = HV_FT_BLOB,
 };
 
 // 80-bit x87 extended float on both targets (x86 and x86-64 GCC).
