@@ -1,6 +1,7 @@
 #include "cetext/CeTxtImPort.h"
 
 #include "rtl/Stream.h"
+#include "textformat/Blanks.h"
 #include "textformat/TextReader.h"
 
 namespace halvern {
@@ -9,10 +10,6 @@ namespace {
 // 编号, 盘点标志, 备注
 const char* const ImportColumns[] = {"\xB1\xE0\xBA\xC5", "\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE",
                                      "\xB1\xB8\xD7\xA2"};
-
-bool IsBlankByte(char C) {
-  return static_cast<unsigned char>(C) <= 32;
-}
 
 }  // namespace
 
@@ -29,7 +26,7 @@ std::string_view TCeTxtReader::TextView() const {
 
 bool HV_STDCALL TCeTxtReader::IsNull() {
   for (char C : TextView())
-    if (!IsBlankByte(C)) return false;
+    if (!IsBlank(C)) return false;
   return true;
 }
 

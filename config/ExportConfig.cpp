@@ -4,15 +4,9 @@
 #include <cstdio>
 
 #include "config/ConfigTexts.h"
+#include "textformat/Blanks.h"
 
 namespace halvern {
-
-std::string TrimControls(const std::string& Text) {
-  auto IsBlank = [](char C) { return static_cast<unsigned char>(C) <= 32; };
-  const auto First = std::find_if_not(Text.begin(), Text.end(), IsBlank);
-  const auto Last = std::find_if_not(Text.rbegin(), std::string::const_reverse_iterator(First), IsBlank);
-  return std::string(First, Last.base());
-}
 
 TCeConfig::TCeConfig(std::unique_ptr<TConfigView> View) : TCustomConfig(std::move(View)) {}
 
@@ -29,7 +23,7 @@ void TCeConfig::LoadFrom(IEditablePort* Port) {
 
 void TCeConfig::SaveTo(IEditablePort& Port) const {
   TPortSettings Settings;
-  Settings.FileName = TrimControls(View().GetFileText());
+  Settings.FileName = TrimBlanks(View().GetFileText());
   Settings.HasTitle = View().GetHasTitle();
   const int Count = View().ItemCount();
   for (int I = 0; I < Count; ++I) Settings.Columns.push_back(View().ItemCaption(I));
@@ -57,7 +51,7 @@ bool HV_STDCALL TCeConfig::CheckSucceed() {
     View().ShowMessage(configtext::SNoColumns, configtext::SMessageCaption);
     return false;
   }
-  if (TrimControls(View().GetFileText()).empty()) {
+  if (TrimBlanks(View().GetFileText()).empty()) {
     View().ShowMessage(configtext::SNoFileName, configtext::SMessageCaption);
     View().FocusFileEdit();
     return false;

@@ -58,7 +58,4 @@ class TCeConfig final : public TCustomConfig {
 // This is the ports' TConfigPageFactory.
 TComPtr<IConfigPageEx> CreateCeConfig(IEditablePort& Port);
 
-// Text without leading and trailing characters of codes 0 to 32.
-std::string TrimControls(const std::string& Text);
-
 }  // namespace halvern

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rtl/Stream.h"
+#include "textformat/Blanks.h"
 #include "transport/TransOptions.h"
 
 namespace halvern {
@@ -162,8 +163,7 @@ TEST(OptionsRoundTrip, PlainValuesKeepTheirBytes) {
   for (int Case = 0; Case < 500; ++Case) {
     std::string V;
     for (int N = static_cast<int>(Rng() % 12); N > 0; --N) V += Plain[Rng() % (sizeof Plain - 1)];
-    while (!V.empty() && static_cast<uint8_t>(V.back()) <= 32) V.pop_back();
-    while (!V.empty() && static_cast<uint8_t>(V.front()) <= 32) V.erase(0, 1);
+    V = std::string(TrimBlanks(V));
     EXPECT_EQ(WriteOptions({{"k", V}}), "k=" + V);
   }
 }
