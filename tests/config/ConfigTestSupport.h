@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cetext/CeTransPort.h"
-#include "config/ExportConfig.h"
+#include "config/CeConfigPage.h"
 #include "config/HeadlessConfigView.h"
 
 namespace halvern::test {

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "config/FormConfigBase.h"
+#include "config/ConfigPageBase.h"
 #include "transport/EditablePort.h"
 
 namespace halvern {

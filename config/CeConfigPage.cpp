@@ -1,4 +1,4 @@
-#include "config/ExportConfig.h"
+#include "config/CeConfigPage.h"
 
 #include <algorithm>
 #include <cstdio>

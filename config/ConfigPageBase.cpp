@@ -1,4 +1,4 @@
-#include "config/FormConfigBase.h"
+#include "config/ConfigPageBase.h"
 
 #include <atomic>
 #include <utility>
