@@ -85,20 +85,20 @@ void TCeConfig::ShowStep(int32_t /*StepId*/) {
 
 void TCeConfig::ButtonClicked(TConfigButton Button) {
   switch (Button) {
-    case TConfigButton::Add: Button1Click(); break;
-    case TConfigButton::Delete: Button2Click(); break;
-    case TConfigButton::Up: Button3Click(); break;
-    case TConfigButton::Down: Button4Click(); break;
+    case TConfigButton::Add: AddClick(); break;
+    case TConfigButton::Delete: DeleteClick(); break;
+    case TConfigButton::Up: UpClick(); break;
+    case TConfigButton::Down: DownClick(); break;
   }
 }
 
-void TCeConfig::Button1Click() {
+void TCeConfig::AddClick() {
   char Caption[32];
   std::snprintf(Caption, sizeof Caption, configtext::SNewColumnFmt, View().ItemCount());
   View().AddItem(Caption);
 }
 
-void TCeConfig::Button2Click() {
+void TCeConfig::DeleteClick() {
   TConfigView& V = View();
   const int P = V.SelectedIndex();
   if (P < 0) return;
@@ -109,7 +109,7 @@ void TCeConfig::Button2Click() {
     V.SelectAndMarkItem(V.ItemCount() - 1);
 }
 
-void TCeConfig::Button3Click() {
+void TCeConfig::UpClick() {
   TConfigView& V = View();
   const int P = V.SelectedIndex();
   if (P <= 0) return;
@@ -120,7 +120,7 @@ void TCeConfig::Button3Click() {
   V.FocusList();
 }
 
-void TCeConfig::Button4Click() {
+void TCeConfig::DownClick() {
   TConfigView& V = View();
   const int P = V.SelectedIndex();
   if (P < 0) return;

@@ -35,10 +35,10 @@ class TCeConfig final : public TCustomConfig {
   TComPtr<ITransNode> GetPortNode() override;
 
   // The buttons: add, delete, move up, move down.
-  void Button1Click();
-  void Button2Click();
-  void Button3Click();
-  void Button4Click();
+  void AddClick();
+  void DeleteClick();
+  void UpClick();
+  void DownClick();
 
   IEditablePort* Port() const { return FPort; }
   IEditablePort* WorkPort() const { return FWorkPort; }
