@@ -75,7 +75,7 @@ class TCeTransPort : public TObject,
   void HV_STDCALL GetPort(ITransPort** Port) override;
   void HV_STDCALL SetEvents(ITransEvents* Events) override { FEvents = TComPtr<ITransEvents>(Events); }
   bool HV_STDCALL Initialize(int32_t Kind) override;
-  bool HV_STDCALL IsReady() override { return FKind == 1 || FKind == 2; }
+  bool HV_STDCALL IsReady() override { return FKind == ENGINE_PORT_IMPORT || FKind == ENGINE_PORT_EXPORT; }
   void HV_STDCALL Close() override {}
   bool HV_STDCALL CreateConfigPage(IConfigPageEx** Page) override;
   std::string HV_STDCALL GetOptions() override;

@@ -71,7 +71,7 @@ bool HV_STDCALL TCeTxtExport::Initialize(int32_t Kind) {
   // Records buffered so far are dropped.
   DropImage();
   FTitleWritten = false;
-  return Kind == 2;
+  return Kind == ENGINE_PORT_EXPORT;
 }
 
 // Inline: the per-value fast path below points the column too.

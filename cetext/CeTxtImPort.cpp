@@ -58,7 +58,7 @@ bool HV_STDCALL TCeTxtImPort::Initialize(int32_t Kind) {
     FReader->SetDelimiter("|");
   }
   DropCopy();
-  return Kind == 1;
+  return Kind == ENGINE_PORT_IMPORT;
 }
 
 void HV_STDCALL TCeTxtImPort::Close() {

@@ -58,7 +58,7 @@ struct ITransNode : IInterface {
   static constexpr TGuid IID{0xE2632ECB, 0x4D51, 0x4CE7, {0x8D, 0x4C, 0x6D, 0xAE, 0x35, 0x09, 0x4F, 0x1A}};
 
   virtual std::string HV_STDCALL GetName() = 0;
-  virtual int32_t HV_STDCALL GetKind() = 0;  // 0 before Initialize, then 1 import, 2 export
+  virtual int32_t HV_STDCALL GetKind() = 0;  // 0 before Initialize, then ENGINE_PORT_IMPORT or _EXPORT
   virtual void HV_STDCALL GetPort(ITransPort** Port) = 0;
   virtual void HV_STDCALL SetEvents(ITransEvents* Events) = 0;
   virtual bool HV_STDCALL Initialize(int32_t Kind) = 0;
