@@ -14,13 +14,13 @@ namespace halvern {
 template <class IDirection>
 class TCeDirectionalPort : public TCeTransPort, public IDirection, public IBorrowedFieldAccess {
  public:
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override {
     return TCeTransPort::QueryInterface(Iid, Obj);
   }
-  int32_t HV_CALL AddRef() override { return TCeTransPort::AddRef(); }
-  int32_t HV_CALL Release() override { return TCeTransPort::Release(); }
-  int32_t HV_CALL GetFieldCount() override { return TCeTransPort::GetFieldCount(); }
-  void HV_CALL FindField(const std::string& Name, ITransField** Field) override {
+  int32_t HV_STDCALL AddRef() override { return TCeTransPort::AddRef(); }
+  int32_t HV_STDCALL Release() override { return TCeTransPort::Release(); }
+  int32_t HV_STDCALL GetFieldCount() override { return TCeTransPort::GetFieldCount(); }
+  void HV_STDCALL FindField(const std::string& Name, ITransField** Field) override {
     TCeTransPort::FindField(Name, Field);
   }
 

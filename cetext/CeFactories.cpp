@@ -14,13 +14,13 @@ std::atomic<TConfigPageFactory> GConfigPageFactory{nullptr};
 
 TComPtr<ITransNode> CreateImportPort() {
   TComPtr<ITransNode> Port = MakeCePort<TCeTxtImPort>();
-  Port->Initialize(1);
+  Port->Initialize(ENGINE_PORT_IMPORT);
   return Port;
 }
 
 TComPtr<ITransNode> CreateExportPort() {
   TComPtr<ITransNode> Port = MakeCePort<TCeTxtExport>();
-  Port->Initialize(2);
+  Port->Initialize(ENGINE_PORT_EXPORT);
   return Port;
 }
 

@@ -7,8 +7,8 @@
 
 namespace halvern {
 
-TComPtr<ITransNode> CreateImportPort();  // TCeTxtImPort, Initialize(1)
-TComPtr<ITransNode> CreateExportPort();  // TCeTxtExport, Initialize(2)
+TComPtr<ITransNode> CreateImportPort();  // TCeTxtImPort, for ENGINE_PORT_IMPORT
+TComPtr<ITransNode> CreateExportPort();  // TCeTxtExport, for ENGINE_PORT_EXPORT
 
 // The factory behind the ports' CreateConfigPage, set by the engine's wiring at load (and by tests);
 // while none is set a port makes no page. Written before any port is asked for a page.

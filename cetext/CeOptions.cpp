@@ -6,7 +6,7 @@
 
 namespace halvern {
 
-std::string HV_CALL TCeTransPort::GetOptions() {
+std::string HV_STDCALL TCeTransPort::GetOptions() {
   TMemoryStream Text;
   {
     TOptionsWriter Writer(Text);
@@ -17,7 +17,7 @@ std::string HV_CALL TCeTransPort::GetOptions() {
   return Text.ToString();
 }
 
-int32_t HV_CALL TCeTransPort::SetOptions(const std::string& Text) {
+int32_t HV_STDCALL TCeTransPort::SetOptions(const std::string& Text) {
   TMemoryStream Stream;
   Stream.WriteString(Text);
   TOPtionsReader Reader(Stream);

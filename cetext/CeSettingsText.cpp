@@ -1,23 +1,22 @@
 #include "cetext/CeSettingsText.h"
 
+#include "textformat/Blanks.h"
+
 namespace halvern {
 namespace {
 
 constexpr char Quote = '"';
 
-// Bytes 1-32 separate titles; 0 also ends an unquoted title.
-constexpr bool IsSeparatorByte(char C) {
-  return static_cast<unsigned char>(C) <= 32;
-}
-
 bool NeedsQuoting(const std::string& Title) {
   for (char C : Title)
-    if (IsSeparatorByte(C) || C == Quote || C == ',') return true;
+    if (IsBlank(C) || C == Quote || C == ',') return true;
   return false;
 }
 
+// Blanks (bytes 1-32) separate titles; a zero byte is left for the caller, as it also ends an unquoted
+// title.
 void SkipBlanks(std::string_view Text, size_t& Pos) {
-  while (Pos < Text.size() && Text[Pos] != '\0' && IsSeparatorByte(Text[Pos])) ++Pos;
+  while (Pos < Text.size() && Text[Pos] != '\0' && IsBlank(Text[Pos])) ++Pos;
 }
 
 int DigitValue(char C, int Base) {
@@ -76,7 +75,7 @@ std::vector<std::string> CommaTextToTitles(std::string_view Text) {
       }
     } else {
       // GBK trail bytes are never blanks, quotes or commas, so a byte-wise scan never splits a character.
-      while (P < Text.size() && !IsSeparatorByte(Text[P]) && Text[P] != ',') Title += Text[P++];
+      while (P < Text.size() && !IsBlank(Text[P]) && Text[P] != ',') Title += Text[P++];
     }
     Titles.push_back(std::move(Title));
     SkipBlanks(Text, P);

@@ -6,7 +6,7 @@
 namespace halvern {
 
 void TCeTransPort::ReportError(const std::string& Text) {
-  if (FEvents) FEvents->LogMessage(LOG_CODE_TRANSFER, Text);
+  if (FEvents) FEvents->LogMessage(EVENT_CODE_TRANSFER, Text);
 }
 
 bool TCeTransPort::GetInterface(const TGuid& Iid, void** Obj) {
@@ -22,7 +22,7 @@ bool TCeTransPort::GetInterface(const TGuid& Iid, void** Obj) {
   return true;
 }
 
-HRESULT HV_CALL TCeTransPort::QueryInterface(const TGuid& Iid, void** Obj) {
+HRESULT HV_STDCALL TCeTransPort::QueryInterface(const TGuid& Iid, void** Obj) {
   if (Obj == nullptr) return E_NOINTERFACE;
   *Obj = nullptr;
   // The port does not implement the event operations: it hands out the sink the host attached.
@@ -36,28 +36,28 @@ HRESULT HV_CALL TCeTransPort::QueryInterface(const TGuid& Iid, void** Obj) {
   return S_OK;
 }
 
-int32_t HV_CALL TCeTransPort::AddRef() {
+int32_t HV_STDCALL TCeTransPort::AddRef() {
   return ++FRefCount;
 }
 
-int32_t HV_CALL TCeTransPort::Release() {
+int32_t HV_STDCALL TCeTransPort::Release() {
   const int32_t Count = --FRefCount;
   if (Count == 0) delete this;
   return Count;
 }
 
-void HV_CALL TCeTransPort::GetPort(ITransPort** Port) {
+void HV_STDCALL TCeTransPort::GetPort(ITransPort** Port) {
   if (Port == nullptr) return;
   *Port = static_cast<ITransPort*>(this);
   AddRef();
 }
 
-bool HV_CALL TCeTransPort::Initialize(int32_t Kind) {
+bool HV_STDCALL TCeTransPort::Initialize(int32_t Kind) {
   FKind = Kind;
   return true;
 }
 
-bool HV_CALL TCeTransPort::CreateConfigPage(IConfigPageEx** Page) {
+bool HV_STDCALL TCeTransPort::CreateConfigPage(IConfigPageEx** Page) {
   if (Page == nullptr) return false;
   *Page = nullptr;
   // The page keeps a reference to this port for as long as it exists.
@@ -81,7 +81,7 @@ TComPtr<ITransNode> TCeTransPort::CreateWorkingCopy() const {
   return Node;
 }
 
-void HV_CALL TCeTransPort::FindField(const std::string& Name, ITransField** Field) {
+void HV_STDCALL TCeTransPort::FindField(const std::string& Name, ITransField** Field) {
   if (Field == nullptr) return;
   *Field = nullptr;
   for (size_t I = 0; I < FColumns.size(); ++I) {
@@ -92,7 +92,7 @@ void HV_CALL TCeTransPort::FindField(const std::string& Name, ITransField** Fiel
   }
 }
 
-void HV_CALL TCeTransPort::GetField(int32_t, ITransField** Field) {
+void HV_STDCALL TCeTransPort::GetField(int32_t, ITransField** Field) {
   if (Field != nullptr) *Field = nullptr;
 }
 

@@ -48,7 +48,7 @@ class TCeTransPort : public TObject,
 
   // The host's event sink set by SetEvents, or empty.
   const TComPtr<ITransEvents>& Events() const override { return FEvents; }
-  // Sends Text to the event sink with code 35; nothing when no sink is set.
+  // Sends Text to the event sink with EVENT_CODE_TRANSFER; nothing when no sink is set.
   void ReportError(const std::string& Text);
 
   // A new, uninitialised port of the same class, holding that class's default columns (the working copy
@@ -65,31 +65,31 @@ class TCeTransPort : public TObject,
   TExchangeResult ExchangeWithDevice(TDirection Direction, TStream& Buffer);
 
   // IInterface
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override;
-  int32_t HV_CALL AddRef() override;
-  int32_t HV_CALL Release() override;
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override;
+  int32_t HV_STDCALL AddRef() override;
+  int32_t HV_STDCALL Release() override;
 
   // ITransNode
-  std::string HV_CALL GetName() override { return SCePortName; }
-  int32_t HV_CALL GetKind() override { return FKind; }
-  void HV_CALL GetPort(ITransPort** Port) override;
-  void HV_CALL SetEvents(ITransEvents* Events) override { FEvents = TComPtr<ITransEvents>(Events); }
-  bool HV_CALL Initialize(int32_t Kind) override;
-  bool HV_CALL IsReady() override { return FKind == 1 || FKind == 2; }
-  void HV_CALL Close() override {}
-  bool HV_CALL CreateConfigPage(IConfigPageEx** Page) override;
-  std::string HV_CALL GetOptions() override;
-  int32_t HV_CALL SetOptions(const std::string& Text) override;
-  bool HV_CALL HasConfigPage() override { return true; }
+  std::string HV_STDCALL GetName() override { return SCePortName; }
+  int32_t HV_STDCALL GetKind() override { return FKind; }
+  void HV_STDCALL GetPort(ITransPort** Port) override;
+  void HV_STDCALL SetEvents(ITransEvents* Events) override { FEvents = TComPtr<ITransEvents>(Events); }
+  bool HV_STDCALL Initialize(int32_t Kind) override;
+  bool HV_STDCALL IsReady() override { return FKind == ENGINE_PORT_IMPORT || FKind == ENGINE_PORT_EXPORT; }
+  void HV_STDCALL Close() override {}
+  bool HV_STDCALL CreateConfigPage(IConfigPageEx** Page) override;
+  std::string HV_STDCALL GetOptions() override;
+  int32_t HV_STDCALL SetOptions(const std::string& Text) override;
+  bool HV_STDCALL HasConfigPage() override { return true; }
 
   // ITransPort
-  int32_t HV_CALL GetFieldCount() override { return static_cast<int32_t>(FColumns.size()); }
-  void HV_CALL FindField(const std::string& Name, ITransField** Field) override;
+  int32_t HV_STDCALL GetFieldCount() override { return static_cast<int32_t>(FColumns.size()); }
+  void HV_STDCALL FindField(const std::string& Name, ITransField** Field) override;
   // The base has no columns; the ports hand out their column object.
-  void HV_CALL GetField(int32_t Index, ITransField** Field) override;
+  void HV_STDCALL GetField(int32_t Index, ITransField** Field) override;
 
   // ITransObject
-  TObject* HV_CALL GetObject() override { return this; }
+  TObject* HV_STDCALL GetObject() override { return this; }
 
   // IEditablePort: what the configuration page edits.
   ITransNode& Node() override { return *this; }

@@ -33,7 +33,7 @@ class TCeLineWriter final : public TKtTextWriter {
 
 }  // namespace
 
-std::string HV_CALL TCeTxtWriter::GetName() {
+std::string HV_STDCALL TCeTxtWriter::GetName() {
   if (FPort == nullptr || FIndex < 0 || FIndex >= FPort->GetFieldCount()) return {};
   return FPort->FColumns[static_cast<size_t>(FIndex)];
 }
@@ -62,7 +62,7 @@ void TCeTxtExport::DropImage() {
   FImage.reset();
 }
 
-bool HV_CALL TCeTxtExport::Initialize(int32_t Kind) {
+bool HV_STDCALL TCeTxtExport::Initialize(int32_t Kind) {
   TCeTransPort::Initialize(Kind);
   if (!FWriter) {
     FWriter = std::make_unique<TCeLineWriter>();
@@ -71,7 +71,7 @@ bool HV_CALL TCeTxtExport::Initialize(int32_t Kind) {
   // Records buffered so far are dropped.
   DropImage();
   FTitleWritten = false;
-  return Kind == 2;
+  return Kind == ENGINE_PORT_EXPORT;
 }
 
 // Inline: the per-value fast path below points the column too.
@@ -83,7 +83,7 @@ inline TCeTxtWriter& TCeTxtExport::PointField(int32_t Index) {
   return *FField;
 }
 
-void HV_CALL TCeTxtExport::GetField(int32_t Index, ITransField** Field) {
+void HV_STDCALL TCeTxtExport::GetField(int32_t Index, ITransField** Field) {
   if (Field == nullptr) return;
   *Field = nullptr;
   if (Index < 0 || Index >= GetFieldCount()) return;
@@ -94,7 +94,7 @@ void TCeTxtExport::CreateField() {
   FField = std::make_unique<TCeTxtWriter>(static_cast<ITransNode*>(this));
 }
 
-bool HV_CALL TCeTxtExport::WriteFieldText(int32_t Index, const char* Text, size_t Length) {
+bool HV_STDCALL TCeTxtExport::WriteFieldText(int32_t Index, const char* Text, size_t Length) {
   if ((Text == nullptr && Length > 0) || Index < 0 || Index >= GetFieldCount()) return false;
   // As the column's SetText, without going through it: this runs once per value of an export, so the
   // usual case makes no call, and everything else is handed on whole.
@@ -112,7 +112,7 @@ bool TCeTxtExport::WriteFieldTextSlowly(int32_t Index, const char* Text, size_t 
   return true;
 }
 
-void HV_CALL TCeTxtExport::Append() {
+void HV_STDCALL TCeTxtExport::Append() {
   if (!FWriter) return;  // not initialised
   // Once per port, out of line: what runs for every record saves nothing for it.
   if (!FImage || (!FTitleWritten && FHasTitle)) StartImage();
@@ -136,12 +136,12 @@ void TCeTxtExport::StartImage() {
   }
 }
 
-void HV_CALL TCeTxtExport::Post() {
+void HV_STDCALL TCeTxtExport::Post() {
   // Before the first Append there is no image to write into.
   if (FWriter && FImage) FWriter->WriteRecord();
 }
 
-void HV_CALL TCeTxtExport::Close() {
+void HV_STDCALL TCeTxtExport::Close() {
   if (!FImage) return;  // nothing appended: the device file is neither created nor changed
   // On failure (already reported) nothing is retried; the records go with the port.
   if (ExchangeWithDevice(TDirection::ToDevice, *FImage) == TExchangeResult::Success) DropImage();

@@ -24,12 +24,12 @@ class TCeTxtWriter final : public TCustomFiledWriter {
  public:
   using TCustomFiledWriter::TCustomFiledWriter;
 
-  std::string HV_CALL GetName() override;
-  void HV_CALL SetName(const std::string&) override {}  // titles change only through the port's settings
-  int32_t HV_CALL GetFieldType() override { return ftString; }
-  int32_t HV_CALL GetIndex() override { return FIndex; }
+  std::string HV_STDCALL GetName() override;
+  void HV_STDCALL SetName(const std::string&) override {}  // titles change only through the port's settings
+  int32_t HV_STDCALL GetFieldType() override { return ftString; }
+  int32_t HV_STDCALL GetIndex() override { return FIndex; }
   // The current record's value for this column.
-  void HV_CALL SetAsString(const std::string& Value) override { SetText(Value); }
+  void HV_STDCALL SetAsString(const std::string& Value) override { SetText(Value); }
   void SetText(std::string_view Value);
 
   TCeTxtExport* FPort = nullptr;
@@ -46,24 +46,24 @@ class TCeTxtExport final : public TCeDirectionalPort<IDataWriter> {
   void LoadDefaultColumns() override;
 
   // ITransPort, reached through either base.
-  void HV_CALL GetField(int32_t Index, ITransField** Field) override;
+  void HV_STDCALL GetField(int32_t Index, ITransField** Field) override;
 
   // ITransNode
-  bool HV_CALL Initialize(int32_t Kind) override;
+  bool HV_STDCALL Initialize(int32_t Kind) override;
   // Writes the image to the device when any record was appended since Initialize.
-  void HV_CALL Close() override;
+  void HV_STDCALL Close() override;
 
   // IDataWriter: the columns are fixed by the settings and are all text, so the host's announcements
   // change nothing.
-  void HV_CALL SetFieldCount(int32_t) override {}
-  void HV_CALL SetFieldType(int32_t, int32_t) override {}
-  void HV_CALL Append() override;
-  void HV_CALL Post() override;
+  void HV_STDCALL SetFieldCount(int32_t) override {}
+  void HV_STDCALL SetFieldType(int32_t, int32_t) override {}
+  void HV_STDCALL Append() override;
+  void HV_STDCALL Post() override;
 
   // IBorrowedFieldAccess: stores a column's text in the record being built, re-pointing the column as
   // GetField does; there is nothing to read.
-  bool HV_CALL ReadFieldText(int32_t, std::string_view*) override { return false; }
-  bool HV_CALL WriteFieldText(int32_t Index, const char* Text, size_t Length) override;
+  bool HV_STDCALL ReadFieldText(int32_t, std::string_view*) override { return false; }
+  bool HV_STDCALL WriteFieldText(int32_t Index, const char* Text, size_t Length) override;
 
   // The file being built, for tests: null before the first Append.
   const TMemoryStream* Image() const { return FImage.get(); }

@@ -1,6 +1,7 @@
 #include "cetext/CeTxtImPort.h"
 
 #include "rtl/Stream.h"
+#include "textformat/Blanks.h"
 #include "textformat/TextReader.h"
 
 namespace halvern {
@@ -10,13 +11,9 @@ namespace {
 const char* const ImportColumns[] = {"\xB1\xE0\xBA\xC5", "\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE",
                                      "\xB1\xB8\xD7\xA2"};
 
-bool IsBlankByte(char C) {
-  return static_cast<unsigned char>(C) <= 32;
-}
-
 }  // namespace
 
-std::string HV_CALL TCeTxtReader::GetName() {
+std::string HV_STDCALL TCeTxtReader::GetName() {
   // The titles may have changed since this column was handed out.
   if (FPort == nullptr || FIndex < 0 || FIndex >= FPort->GetFieldCount()) return {};
   return FPort->FColumns[static_cast<size_t>(FIndex)];
@@ -27,9 +24,9 @@ std::string_view TCeTxtReader::TextView() const {
   return FReader->FieldView(FIndex);
 }
 
-bool HV_CALL TCeTxtReader::IsNull() {
+bool HV_STDCALL TCeTxtReader::IsNull() {
   for (char C : TextView())
-    if (!IsBlankByte(C)) return false;
+    if (!IsBlank(C)) return false;
   return true;
 }
 
@@ -54,21 +51,21 @@ void TCeTxtImPort::DropCopy() {
   FCopy.reset();
 }
 
-bool HV_CALL TCeTxtImPort::Initialize(int32_t Kind) {
+bool HV_STDCALL TCeTxtImPort::Initialize(int32_t Kind) {
   TCeTransPort::Initialize(Kind);
   if (!FReader) {
     FReader = std::make_unique<TKtTextReader>();
     FReader->SetDelimiter("|");
   }
   DropCopy();
-  return Kind == 1;
+  return Kind == ENGINE_PORT_IMPORT;
 }
 
-void HV_CALL TCeTxtImPort::Close() {
+void HV_STDCALL TCeTxtImPort::Close() {
   DropCopy();
 }
 
-void HV_CALL TCeTxtImPort::GetField(int32_t Index, ITransField** Field) {
+void HV_STDCALL TCeTxtImPort::GetField(int32_t Index, ITransField** Field) {
   if (Field == nullptr) return;
   *Field = nullptr;
   if (Index < 0 || Index >= GetFieldCount()) return;
@@ -79,7 +76,7 @@ void TCeTxtImPort::CreateField() {
   FField = std::make_unique<TCeTxtReader>(static_cast<ITransNode*>(this));
 }
 
-bool HV_CALL TCeTxtImPort::ReadFieldText(int32_t Index, std::string_view* Text) {
+bool HV_STDCALL TCeTxtImPort::ReadFieldText(int32_t Index, std::string_view* Text) {
   if (Text == nullptr || Index < 0 || Index >= GetFieldCount()) return false;
   // As the column's TextView, without going through it: this runs once per value of an import.
   PointField(Index);
@@ -87,7 +84,7 @@ bool HV_CALL TCeTxtImPort::ReadFieldText(int32_t Index, std::string_view* Text) 
   return true;
 }
 
-void HV_CALL TCeTxtImPort::MoveFirst() {
+void HV_STDCALL TCeTxtImPort::MoveFirst() {
   if (!FReader) return;  // not initialised: nothing to read into
   if (!FCopy) {
     auto Copy = std::make_unique<TMemoryStream>();
@@ -101,11 +98,11 @@ void HV_CALL TCeTxtImPort::MoveFirst() {
   if (FHasTitle) FReader->Next();
 }
 
-void HV_CALL TCeTxtImPort::MoveNext() {
+void HV_STDCALL TCeTxtImPort::MoveNext() {
   if (FReader) FReader->Next();
 }
 
-bool HV_CALL TCeTxtImPort::IsEof() {
+bool HV_STDCALL TCeTxtImPort::IsEof() {
   return !FReader || FReader->Eof();
 }
 

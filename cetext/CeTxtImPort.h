@@ -25,16 +25,16 @@ class TCeTxtReader final : public TCustomFieldReader {
  public:
   using TCustomFieldReader::TCustomFieldReader;
 
-  std::string HV_CALL GetName() override;
-  void HV_CALL SetName(const std::string&) override {}  // titles change only through the port's settings
-  int32_t HV_CALL GetFieldType() override { return ftString; }
-  int32_t HV_CALL GetIndex() override { return FIndex; }
+  std::string HV_STDCALL GetName() override;
+  void HV_STDCALL SetName(const std::string&) override {}  // titles change only through the port's settings
+  int32_t HV_STDCALL GetFieldType() override { return ftString; }
+  int32_t HV_STDCALL GetIndex() override { return FIndex; }
   // The current record's field; empty when the record has fewer fields.
-  std::string HV_CALL GetAsString() override { return std::string(TextView()); }
+  std::string HV_STDCALL GetAsString() override { return std::string(TextView()); }
   // The same text, pointing into the reader's current record (valid until the reader moves).
   std::string_view TextView() const;
   // True when the field holds nothing but bytes 0-32.
-  bool HV_CALL IsNull() override;
+  bool HV_STDCALL IsNull() override;
 
   TCeTxtImPort* FPort = nullptr;
   TKtTextReader* FReader = nullptr;
@@ -50,22 +50,22 @@ class TCeTxtImPort final : public TCeDirectionalPort<IDataReader> {
   void LoadDefaultColumns() override;
 
   // ITransPort, reached through either base.
-  void HV_CALL GetField(int32_t Index, ITransField** Field) override;
+  void HV_STDCALL GetField(int32_t Index, ITransField** Field) override;
 
   // ITransNode
-  bool HV_CALL Initialize(int32_t Kind) override;
-  void HV_CALL Close() override;
+  bool HV_STDCALL Initialize(int32_t Kind) override;
+  void HV_STDCALL Close() override;
 
   // IDataReader
-  int32_t HV_CALL GetRecordCount() override { return -1; }  // known only by reading the file
-  void HV_CALL MoveFirst() override;
-  void HV_CALL MoveNext() override;
-  bool HV_CALL IsEof() override;
+  int32_t HV_STDCALL GetRecordCount() override { return -1; }  // known only by reading the file
+  void HV_STDCALL MoveFirst() override;
+  void HV_STDCALL MoveNext() override;
+  bool HV_STDCALL IsEof() override;
 
   // IBorrowedFieldAccess: the current record's text of a column, re-pointing the column as GetField
   // does; there is nothing to write.
-  bool HV_CALL ReadFieldText(int32_t Index, std::string_view* Text) override;
-  bool HV_CALL WriteFieldText(int32_t, const char*, size_t) override { return false; }
+  bool HV_STDCALL ReadFieldText(int32_t Index, std::string_view* Text) override;
+  bool HV_STDCALL WriteFieldText(int32_t, const char*, size_t) override { return false; }
 
   // The parsed copy, for tests: null until Initialize.
   TKtTextReader* Reader() const { return FReader.get(); }

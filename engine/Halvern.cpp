@@ -10,7 +10,7 @@
 // already gone and their objects may be half-used, so the registry lets go of nothing.
 #include "halvern.h"
 #include "cetext/CeFactories.h"
-#include "config/ExportConfig.h"
+#include "config/CeConfigPage.h"
 #include "engine/EngineState.h"
 #include "engine/HandleRegistry.h"
 

@@ -6,7 +6,7 @@ TComPtr<ITransEvents> TLibTransLogAdapter::Create() {
   return TComPtr<ITransEvents>(new TLibTransLogAdapter);
 }
 
-HRESULT HV_CALL TLibTransLogAdapter::QueryInterface(const TGuid& Iid, void** Obj) {
+HRESULT HV_STDCALL TLibTransLogAdapter::QueryInterface(const TGuid& Iid, void** Obj) {
   if (!Obj) return E_NOINTERFACE;
   if (Iid == IInterface::IID || Iid == ITransEvents::IID) {
     *Obj = static_cast<ITransEvents*>(this);
@@ -20,21 +20,21 @@ HRESULT HV_CALL TLibTransLogAdapter::QueryInterface(const TGuid& Iid, void** Obj
   return S_OK;
 }
 
-int32_t HV_CALL TLibTransLogAdapter::AddRef() {
+int32_t HV_STDCALL TLibTransLogAdapter::AddRef() {
   return ++FRefCount;
 }
 
-int32_t HV_CALL TLibTransLogAdapter::Release() {
+int32_t HV_STDCALL TLibTransLogAdapter::Release() {
   const int32_t Count = --FRefCount;
   if (Count == 0) delete this;
   return Count;
 }
 
-void HV_CALL TLibTransLogAdapter::LogMessage(int32_t Code, const std::string& Text) {
+void HV_STDCALL TLibTransLogAdapter::LogMessage(int32_t Code, const std::string& Text) {
   if (HV_LOG_PROC Proc = FLogCallback.load()) Proc(FUserData.load(), Code, Text.c_str());
 }
 
-void HV_CALL TLibTransLogAdapter::ShowHint(const std::string& Caption, const std::string& Text) {
+void HV_STDCALL TLibTransLogAdapter::ShowHint(const std::string& Caption, const std::string& Text) {
   if (HV_HINT_PROC Proc = FHintCallback.load()) Proc(FUserData.load(), Caption.c_str(), Text.c_str());
 }
 

@@ -18,16 +18,16 @@ class TLibTransLogAdapter : public TObject, public ITransEvents, public ITransOb
   // A new adapter with its first reference counted to the caller.
   static TComPtr<ITransEvents> Create();
 
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override;
-  int32_t HV_CALL AddRef() override;
-  int32_t HV_CALL Release() override;
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override;
+  int32_t HV_STDCALL AddRef() override;
+  int32_t HV_STDCALL Release() override;
 
   // Calls the host's procedure with a text pointer that is never null; nothing when none is set.
-  void HV_CALL LogMessage(int32_t Code, const std::string& Text) override;
-  void HV_CALL ShowHint(const std::string& Caption, const std::string& Text) override;
-  void HV_CALL SignalEvent(int32_t, int32_t, int32_t) override {}
+  void HV_STDCALL LogMessage(int32_t Code, const std::string& Text) override;
+  void HV_STDCALL ShowHint(const std::string& Caption, const std::string& Text) override;
+  void HV_STDCALL SignalEvent(int32_t, int32_t, int32_t) override {}
 
-  TObject* HV_CALL GetObject() override { return this; }
+  TObject* HV_STDCALL GetObject() override { return this; }
 
   // UserData is replaced whatever the kind; the kind then picks which procedure Callback replaces
   // (EVENT_LOG_MESSAGE, EVENT_SHOW_HINT; any other kind replaces none).

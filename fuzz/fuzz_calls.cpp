@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "cetext/CeFactories.h"
-#include "config/ExportConfig.h"
+#include "config/CeConfigPage.h"
 #include "engine/EngineState.h"
 #include "engine/HandleRegistry.h"
 #include "halvern.h"

@@ -10,21 +10,12 @@
 
 #include "platform/CodePage.h"
 #include "rtl/Stream.h"
+#include "textformat/Blanks.h"
 #include "textformat/KtStrProc.h"
 
 namespace halvern {
 
 namespace {
-
-bool IsBlank(char C) noexcept {
-  return static_cast<uint8_t>(C) <= 32;
-}
-
-std::string_view TrimBlanks(std::string_view S) noexcept {
-  while (!S.empty() && IsBlank(S.front())) S.remove_prefix(1);
-  while (!S.empty() && IsBlank(S.back())) S.remove_suffix(1);
-  return S;
-}
 
 bool StartsWith(std::string_view S, std::string_view P) noexcept {
   return S.substr(0, P.size()) == P;

@@ -21,10 +21,10 @@ struct IBorrowedFieldAccess : IInterface {
   // The text column Index of a record source reads in the current record. False, with Text untouched,
   // when the port has no such readable column. Text points into the port's current record: it stays
   // valid until the port's records or settings next change.
-  virtual bool HV_CALL ReadFieldText(int32_t Index, std::string_view* Text) = 0;
+  virtual bool HV_STDCALL ReadFieldText(int32_t Index, std::string_view* Text) = 0;
   // Stores Length bytes at Text as column Index's text in the record being built by a record sink, as
   // SetAsString would. False when the port has no such writable column.
-  virtual bool HV_CALL WriteFieldText(int32_t Index, const char* Text, size_t Length) = 0;
+  virtual bool HV_STDCALL WriteFieldText(int32_t Index, const char* Text, size_t Length) = 0;
 
  protected:
   ~IBorrowedFieldAccess() = default;

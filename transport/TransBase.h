@@ -2,20 +2,16 @@
 // interface references and the root object class.
 //
 // Interfaces are abstract classes whose first three operations are QueryInterface, AddRef and Release,
-// in that order. On Windows x86 every interface operation uses the COM calling convention (stdcall),
-// so the vtables have the layout a COM client expects. References are always held through TComPtr:
-// business code never pairs AddRef and Release by hand.
+// in that order. On Windows x86 every interface operation uses the COM calling convention (stdcall, the
+// exports' HV_STDCALL), so the vtables have the layout a COM client expects. References are always held
+// through TComPtr: business code never pairs AddRef and Release by hand.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <utility>
 
-#if defined(_WIN32) && !defined(_WIN64)
-#define HV_CALL __stdcall
-#else
-#define HV_CALL
-#endif
+#include "halvern.h"
 
 namespace halvern {
 
@@ -46,10 +42,10 @@ struct IInterface {
   static constexpr TGuid IID{0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
   // Returns S_OK and a counted reference in *Obj, or E_NOINTERFACE and a null *Obj.
-  virtual HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) = 0;
+  virtual HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) = 0;
   // Both return the resulting count (objects with delegated counting return their controller's).
-  virtual int32_t HV_CALL AddRef() = 0;
-  virtual int32_t HV_CALL Release() = 0;
+  virtual int32_t HV_STDCALL AddRef() = 0;
+  virtual int32_t HV_STDCALL Release() = 0;
 
  protected:
   ~IInterface() = default;

@@ -4,7 +4,7 @@
 
 namespace halvern {
 
-HRESULT HV_CALL TCollectObject::QueryInterface(const TGuid& Iid, void** Obj) {
+HRESULT HV_STDCALL TCollectObject::QueryInterface(const TGuid& Iid, void** Obj) {
   if (!Obj) return E_NOINTERFACE;
   *Obj = nullptr;
   if (!GetInterface(Iid, Obj)) {
@@ -15,14 +15,14 @@ HRESULT HV_CALL TCollectObject::QueryInterface(const TGuid& Iid, void** Obj) {
   return S_OK;
 }
 
-int32_t HV_CALL TCollectObject::AddRef() {
+int32_t HV_STDCALL TCollectObject::AddRef() {
   IInterface* Owner = FController.load();
   if (!Owner) return 0;
   ++FRefCount;
   return Owner->AddRef();
 }
 
-int32_t HV_CALL TCollectObject::Release() {
+int32_t HV_STDCALL TCollectObject::Release() {
   IInterface* Owner = FController.load();
   if (!Owner) return 0;
   --FRefCount;
@@ -44,7 +44,7 @@ void TCollectObject::ReleaseController() noexcept {
   for (int32_t N = FRefCount.exchange(0); N > 0; --N) Owner->Release();
 }
 
-std::string HV_CALL TCustomTransField::GetName() {
+std::string HV_STDCALL TCustomTransField::GetName() {
   if (!FName.empty()) return FName;
   // "列(%d)": the column's position stands in for a missing name.
   char Text[32];

@@ -26,9 +26,9 @@ class TCollectObject : public TObject, public IInterface {
   TCollectObject& operator=(const TCollectObject&) = delete;
   ~TCollectObject() override { ReleaseController(); }
 
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override;
-  int32_t HV_CALL AddRef() override;
-  int32_t HV_CALL Release() override;
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override;
+  int32_t HV_STDCALL AddRef() override;
+  int32_t HV_STDCALL Release() override;
 
   IInterface* Controller() const noexcept { return FController.load(); }
   // References this object added to its controller and has not given back.
@@ -52,17 +52,17 @@ class TCustomTransField : public TCollectObject, public ITransField {
  public:
   using TCollectObject::TCollectObject;
 
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override {
     return TCollectObject::QueryInterface(Iid, Obj);
   }
-  int32_t HV_CALL AddRef() override { return TCollectObject::AddRef(); }
-  int32_t HV_CALL Release() override { return TCollectObject::Release(); }
+  int32_t HV_STDCALL AddRef() override { return TCollectObject::AddRef(); }
+  int32_t HV_STDCALL Release() override { return TCollectObject::Release(); }
 
   // The stored name, or "列(<index>)" while none is stored.
-  std::string HV_CALL GetName() override;
-  void HV_CALL SetName(const std::string& Name) override { FName = Name; }
-  int32_t HV_CALL GetFieldType() override { return ftUnknown; }
-  int32_t HV_CALL GetIndex() override { return 0; }
+  std::string HV_STDCALL GetName() override;
+  void HV_STDCALL SetName(const std::string& Name) override { FName = Name; }
+  int32_t HV_STDCALL GetFieldType() override { return ftUnknown; }
+  int32_t HV_STDCALL GetIndex() override { return 0; }
 
  protected:
   bool GetInterface(const TGuid& Iid, void** Obj) override;
@@ -75,33 +75,33 @@ class TCustomFieldReader : public TCustomTransField, public IFieldReader {
   using TCustomTransField::TCustomTransField;
 
   // Both inherited paths to IInterface and ITransField end here.
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override {
     return TCollectObject::QueryInterface(Iid, Obj);
   }
-  int32_t HV_CALL AddRef() override { return TCollectObject::AddRef(); }
-  int32_t HV_CALL Release() override { return TCollectObject::Release(); }
-  std::string HV_CALL GetName() override { return TCustomTransField::GetName(); }
-  void HV_CALL SetName(const std::string& Name) override { TCustomTransField::SetName(Name); }
-  int32_t HV_CALL GetFieldType() override { return TCustomTransField::GetFieldType(); }
-  int32_t HV_CALL GetIndex() override { return TCustomTransField::GetIndex(); }
+  int32_t HV_STDCALL AddRef() override { return TCollectObject::AddRef(); }
+  int32_t HV_STDCALL Release() override { return TCollectObject::Release(); }
+  std::string HV_STDCALL GetName() override { return TCustomTransField::GetName(); }
+  void HV_STDCALL SetName(const std::string& Name) override { TCustomTransField::SetName(Name); }
+  int32_t HV_STDCALL GetFieldType() override { return TCustomTransField::GetFieldType(); }
+  int32_t HV_STDCALL GetIndex() override { return TCustomTransField::GetIndex(); }
 
-  bool HV_CALL IsNull() override { return true; }
-  bool HV_CALL GetAsBoolean() override { return false; }
-  uint8_t HV_CALL GetAsByte() override { return 0; }
-  uint16_t HV_CALL GetAsWord() override { return 0; }
-  uint32_t HV_CALL GetAsLongWord() override { return 0; }
-  int8_t HV_CALL GetAsShortInt() override { return 0; }
-  int16_t HV_CALL GetAsSmallInt() override { return 0; }
-  int32_t HV_CALL GetAsInteger() override { return 0; }
-  int64_t HV_CALL GetAsInt64() override { return 0; }
-  float HV_CALL GetAsSingle() override { return 0.0f; }
-  double HV_CALL GetAsDouble() override { return 0.0; }
-  TExtended HV_CALL GetAsExtended() override { return 0.0L; }
-  void HV_CALL GetAsGuid(TGuid& Value) override { Value = TGuid{}; }
-  TDateTime HV_CALL GetAsDateTime() override { return 0.0; }
-  std::string HV_CALL GetAsString() override { return {}; }
-  std::u16string HV_CALL GetAsWideString() override { return {}; }
-  TStream* HV_CALL GetAsBlob() override { return nullptr; }
+  bool HV_STDCALL IsNull() override { return true; }
+  bool HV_STDCALL GetAsBoolean() override { return false; }
+  uint8_t HV_STDCALL GetAsByte() override { return 0; }
+  uint16_t HV_STDCALL GetAsWord() override { return 0; }
+  uint32_t HV_STDCALL GetAsLongWord() override { return 0; }
+  int8_t HV_STDCALL GetAsShortInt() override { return 0; }
+  int16_t HV_STDCALL GetAsSmallInt() override { return 0; }
+  int32_t HV_STDCALL GetAsInteger() override { return 0; }
+  int64_t HV_STDCALL GetAsInt64() override { return 0; }
+  float HV_STDCALL GetAsSingle() override { return 0.0f; }
+  double HV_STDCALL GetAsDouble() override { return 0.0; }
+  TExtended HV_STDCALL GetAsExtended() override { return 0.0L; }
+  void HV_STDCALL GetAsGuid(TGuid& Value) override { Value = TGuid{}; }
+  TDateTime HV_STDCALL GetAsDateTime() override { return 0.0; }
+  std::string HV_STDCALL GetAsString() override { return {}; }
+  std::u16string HV_STDCALL GetAsWideString() override { return {}; }
+  TStream* HV_STDCALL GetAsBlob() override { return nullptr; }
 
  protected:
   bool GetInterface(const TGuid& Iid, void** Obj) override;
@@ -112,33 +112,33 @@ class TCustomFiledWriter : public TCustomTransField, public IFieldWriter {
  public:
   using TCustomTransField::TCustomTransField;
 
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override {
     return TCollectObject::QueryInterface(Iid, Obj);
   }
-  int32_t HV_CALL AddRef() override { return TCollectObject::AddRef(); }
-  int32_t HV_CALL Release() override { return TCollectObject::Release(); }
-  std::string HV_CALL GetName() override { return TCustomTransField::GetName(); }
-  void HV_CALL SetName(const std::string& Name) override { TCustomTransField::SetName(Name); }
-  int32_t HV_CALL GetFieldType() override { return TCustomTransField::GetFieldType(); }
-  int32_t HV_CALL GetIndex() override { return TCustomTransField::GetIndex(); }
+  int32_t HV_STDCALL AddRef() override { return TCollectObject::AddRef(); }
+  int32_t HV_STDCALL Release() override { return TCollectObject::Release(); }
+  std::string HV_STDCALL GetName() override { return TCustomTransField::GetName(); }
+  void HV_STDCALL SetName(const std::string& Name) override { TCustomTransField::SetName(Name); }
+  int32_t HV_STDCALL GetFieldType() override { return TCustomTransField::GetFieldType(); }
+  int32_t HV_STDCALL GetIndex() override { return TCustomTransField::GetIndex(); }
 
   // Every default ignores its value.
-  void HV_CALL SetAsBoolean(bool) override {}
-  void HV_CALL SetAsByte(uint8_t) override {}
-  void HV_CALL SetAsWord(uint16_t) override {}
-  void HV_CALL SetAsLongWord(uint32_t) override {}
-  void HV_CALL SetAsShortInt(int8_t) override {}
-  void HV_CALL SetAsSmallInt(int16_t) override {}
-  void HV_CALL SetAsInteger(int32_t) override {}
-  void HV_CALL SetAsInt64(int64_t) override {}
-  void HV_CALL SetAsSingle(float) override {}
-  void HV_CALL SetAsDouble(double) override {}
-  void HV_CALL SetAsExtended(TExtended) override {}
-  void HV_CALL SetAsGuid(const TGuid&) override {}
-  void HV_CALL SetAsDateTime(TDateTime) override {}
-  void HV_CALL SetAsString(const std::string&) override {}
-  void HV_CALL SetAsWideString(const std::u16string&) override {}
-  void HV_CALL SetAsBlob(TStream*) override {}
+  void HV_STDCALL SetAsBoolean(bool) override {}
+  void HV_STDCALL SetAsByte(uint8_t) override {}
+  void HV_STDCALL SetAsWord(uint16_t) override {}
+  void HV_STDCALL SetAsLongWord(uint32_t) override {}
+  void HV_STDCALL SetAsShortInt(int8_t) override {}
+  void HV_STDCALL SetAsSmallInt(int16_t) override {}
+  void HV_STDCALL SetAsInteger(int32_t) override {}
+  void HV_STDCALL SetAsInt64(int64_t) override {}
+  void HV_STDCALL SetAsSingle(float) override {}
+  void HV_STDCALL SetAsDouble(double) override {}
+  void HV_STDCALL SetAsExtended(TExtended) override {}
+  void HV_STDCALL SetAsGuid(const TGuid&) override {}
+  void HV_STDCALL SetAsDateTime(TDateTime) override {}
+  void HV_STDCALL SetAsString(const std::string&) override {}
+  void HV_STDCALL SetAsWideString(const std::u16string&) override {}
+  void HV_STDCALL SetAsBlob(TStream*) override {}
 
  protected:
   bool GetInterface(const TGuid& Iid, void** Obj) override;

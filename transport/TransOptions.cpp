@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "rtl/Stream.h"
+#include "textformat/Blanks.h"
 #include "textformat/DelimScanner.h"
 
 namespace halvern {
@@ -33,7 +34,7 @@ class TOptionsTextWriter final : public TKtTextWriter {
     if (TKtTextWriter::NeedsEnclosing(S)) return true;
     if (Has(S, '"') || Has(S, ' ')) return false;
     if (Has(S, ';') || Has(S, '{')) return true;
-    return !S.empty() && (static_cast<uint8_t>(S.front()) <= 32 || static_cast<uint8_t>(S.back()) <= 32);
+    return !S.empty() && (IsBlank(S.front()) || IsBlank(S.back()));
   }
 
   // Between brackets the reader counts "{" and "}" and honours quotes: a value goes there only when it

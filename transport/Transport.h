@@ -10,15 +10,12 @@ namespace halvern {
 
 struct ITransField;
 
-// Every transfer failure is reported with this code.
-constexpr int32_t LOG_CODE_TRANSFER = 35;
-
 struct ITransEvents : IInterface {
   static constexpr TGuid IID{0x9F62E8E5, 0x64E4, 0x43C1, {0x97, 0xFE, 0xE1, 0x1E, 0xED, 0x85, 0x70, 0x04}};
 
-  virtual void HV_CALL LogMessage(int32_t Code, const std::string& Text) = 0;
-  virtual void HV_CALL ShowHint(const std::string& Caption, const std::string& Text) = 0;
-  virtual void HV_CALL SignalEvent(int32_t P1, int32_t P2, int32_t P3) = 0;
+  virtual void HV_STDCALL LogMessage(int32_t Code, const std::string& Text) = 0;
+  virtual void HV_STDCALL ShowHint(const std::string& Caption, const std::string& Text) = 0;
+  virtual void HV_STDCALL SignalEvent(int32_t P1, int32_t P2, int32_t P3) = 0;
 
  protected:
   ~ITransEvents() = default;
@@ -27,11 +24,11 @@ struct ITransEvents : IInterface {
 struct ITransPort : IInterface {
   static constexpr TGuid IID{0xFD7EE84E, 0x7DE3, 0x4A54, {0x9B, 0x95, 0x27, 0x35, 0x92, 0xFF, 0x17, 0x6F}};
 
-  virtual int32_t HV_CALL GetFieldCount() = 0;
+  virtual int32_t HV_STDCALL GetFieldCount() = 0;
   // First column whose name matches ignoring letter case; null when none does.
-  virtual void HV_CALL FindField(const std::string& Name, ITransField** Field) = 0;
+  virtual void HV_STDCALL FindField(const std::string& Name, ITransField** Field) = 0;
   // Null when Index is below 0 or not below GetFieldCount.
-  virtual void HV_CALL GetField(int32_t Index, ITransField** Field) = 0;
+  virtual void HV_STDCALL GetField(int32_t Index, ITransField** Field) = 0;
 
  protected:
   ~ITransPort() = default;

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "platform/Locale.h"
+#include "textformat/Blanks.h"
 #include "transport/DateTime.h"
 
 #include <clocale>
@@ -16,17 +17,8 @@
 namespace halvern {
 namespace {
 
-constexpr bool IsBlank(char C) {
-  return C == ' ' || C == '\t';
-}
 constexpr bool IsDigit(char C) {
   return C >= '0' && C <= '9';
-}
-
-std::string_view TrimBlanks(std::string_view S) {
-  while (!S.empty() && IsBlank(S.front())) S.remove_prefix(1);
-  while (!S.empty() && IsBlank(S.back())) S.remove_suffix(1);
-  return S;
 }
 
 void AppendPadded(std::string& Out, int64_t Value, int Width) {
@@ -270,7 +262,7 @@ std::optional<TDateTime> TextToDateTime(std::string_view Text) {
 }
 
 std::optional<int64_t> TextToInt64(std::string_view Text) {
-  std::string_view S = TrimBlanks(Text);
+  std::string_view S = TrimSpacesAndTabs(Text);
   bool Negative = false;
   if (!S.empty() && (S.front() == '+' || S.front() == '-')) {
     Negative = S.front() == '-';
@@ -316,7 +308,7 @@ std::optional<int64_t> TextToInt64(std::string_view Text) {
 }
 
 std::optional<TExtended> TextToExtended(std::string_view Text) {
-  const std::string_view S = TrimBlanks(Text);
+  const std::string_view S = TrimSpacesAndTabs(Text);
   // Validate the whole syntax first: the C runtime's reader would accept more (hexadecimal, "inf").
   size_t I = 0;
   if (I < S.size() && (S[I] == '+' || S[I] == '-')) ++I;
@@ -348,7 +340,7 @@ std::optional<TExtended> TextToExtended(std::string_view Text) {
 }
 
 std::optional<bool> TextToBoolean(std::string_view Text) {
-  const std::string_view S = TrimBlanks(Text);
+  const std::string_view S = TrimSpacesAndTabs(Text);
   auto Same = [&](const char* Word) {
     const size_t N = std::strlen(Word);
     if (S.size() != N) return false;

@@ -4,14 +4,12 @@
 #include <random>
 
 #include "cetext/CeTransPort.h"
+#include "tests/GbkKeys.h"
 #include "tests/cetext/CePortTestSupport.h"
 
 namespace halvern::test {
 namespace {
 
-const std::string FileKey = "\xCE\xC4\xBC\xFE\xC3\xFB";            // 文件名
-const std::string ColumnsKey = "\xCA\xFD\xBE\xDD\xC1\xD0";         // 数据列
-const std::string TitleKey = "\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2";   // 包含标题
 const std::string Number = "\xB1\xE0\xBA\xC5";                     // 编号
 const std::string CountFlag = "\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE";  // 盘点标志
 const std::string Remark = "\xB1\xB8\xD7\xA2";                     // 备注

@@ -18,7 +18,7 @@ namespace halvern::test {
 // Records every LogMessage; counts its references exactly.
 class TRecordingEvents final : public ITransEvents {
  public:
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override {
     if (Obj == nullptr) return E_NOINTERFACE;
     if (Iid == IInterface::IID || Iid == ITransEvents::IID) {
       *Obj = static_cast<ITransEvents*>(this);
@@ -28,11 +28,11 @@ class TRecordingEvents final : public ITransEvents {
     *Obj = nullptr;
     return E_NOINTERFACE;
   }
-  int32_t HV_CALL AddRef() override { return ++Refs; }
-  int32_t HV_CALL Release() override { return --Refs; }
-  void HV_CALL LogMessage(int32_t Code, const std::string& Text) override { Log.emplace_back(Code, Text); }
-  void HV_CALL ShowHint(const std::string&, const std::string&) override {}
-  void HV_CALL SignalEvent(int32_t, int32_t, int32_t) override {}
+  int32_t HV_STDCALL AddRef() override { return ++Refs; }
+  int32_t HV_STDCALL Release() override { return --Refs; }
+  void HV_STDCALL LogMessage(int32_t Code, const std::string& Text) override { Log.emplace_back(Code, Text); }
+  void HV_STDCALL ShowHint(const std::string&, const std::string&) override {}
+  void HV_STDCALL SignalEvent(int32_t, int32_t, int32_t) override {}
 
   std::atomic<int32_t> Refs{0};
   std::vector<std::pair<int32_t, std::string>> Log;

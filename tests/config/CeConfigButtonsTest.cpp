@@ -23,15 +23,15 @@ TEST_F(CeConfigButtons, AddNamesTheItemByTheCountBeforeAddingAndKeepsTheSelectio
   F.View->AddItem("x");
   F.View->AddItem("y");
   F.View->SelectAndMarkItem(1);
-  F.Page->Button1Click();
+  F.Page->AddClick();
   EXPECT_EQ(F.View->ItemCaption(3),
             "\xD0\xC2\xC1\xD0"
             "3");
   EXPECT_EQ(F.View->SelectedIndex(), 1);
   // A caption may repeat: delete one and the next addition reuses the number.
   F.View->SelectAndMarkItem(0);
-  F.Page->Button2Click();
-  F.Page->Button1Click();
+  F.Page->DeleteClick();
+  F.Page->AddClick();
   EXPECT_EQ(F.View->ItemCaption(3), F.View->ItemCaption(2));
 }
 
@@ -44,13 +44,13 @@ TEST_F(CeConfigButtons, DeleteSelectsTheItemNowAtThePositionOrTheNewLast) {
   EXPECT_EQ(F.View->MarkedIndex(), 1);
 
   F.View->SelectAndMarkItem(2);
-  F.Page->Button2Click();
+  F.Page->DeleteClick();
   EXPECT_EQ(F.Items(), (TItems{"a", "c"}));
   EXPECT_EQ(F.View->SelectedIndex(), 1);
   EXPECT_EQ(F.View->MarkedIndex(), 1);
 
-  F.Page->Button2Click();
-  F.Page->Button2Click();
+  F.Page->DeleteClick();
+  F.Page->DeleteClick();
   EXPECT_EQ(F.View->ItemCount(), 0);
   EXPECT_EQ(F.View->SelectedIndex(), -1);
   // The keyboard focus stays where the user had it.
@@ -59,7 +59,7 @@ TEST_F(CeConfigButtons, DeleteSelectsTheItemNowAtThePositionOrTheNewLast) {
 
 TEST_F(CeConfigButtons, DeleteOfTheLastOfFourSelectsTheNewLast) {
   F.View->SelectAndMarkItem(3);
-  F.Page->Button2Click();
+  F.Page->DeleteClick();
   EXPECT_EQ(F.Items(), (TItems{"a", "b", "c"}));
   EXPECT_EQ(F.View->SelectedIndex(), 2);
   EXPECT_EQ(F.View->MarkedIndex(), 2);
@@ -86,7 +86,7 @@ TEST_F(CeConfigButtons, UpMovesTheItemAndFollowsItWithSelectionAndFocus) {
 TEST_F(CeConfigButtons, UpOnTheFirstItemKeepsTheOrderAndTheFocus) {
   F.View->SelectAndMarkItem(0);
   F.View->FocusFileEdit();
-  F.Page->Button3Click();
+  F.Page->UpClick();
   EXPECT_EQ(F.Items(), (TItems{"a", "b", "c", "d"}));
   EXPECT_EQ(F.View->SelectedIndex(), 0);
   EXPECT_EQ(F.View->Focus(), TFocus::FileEdit);
@@ -103,7 +103,7 @@ TEST_F(CeConfigButtons, DownMovesTheItemAndFollowsItWithSelectionAndFocus) {
 
 TEST_F(CeConfigButtons, DownOnTheLastItemPutsItBackAtTheEnd) {
   F.View->SelectAndMarkItem(3);
-  F.Page->Button4Click();
+  F.Page->DownClick();
   EXPECT_EQ(F.Items(), (TItems{"a", "b", "c", "d"}));
   EXPECT_EQ(F.View->SelectedIndex(), 3);
   EXPECT_EQ(F.View->MarkedIndex(), 3);
@@ -113,7 +113,7 @@ TEST_F(CeConfigButtons, DownOnTheLastItemPutsItBackAtTheEnd) {
 TEST_F(CeConfigButtons, RenamedItemIsStoredAndMovesWithItsNewCaption) {
   F.View->RenameItem(0, "\xD5\xCB");
   F.View->SelectAndMarkItem(0);
-  F.Page->Button4Click();
+  F.Page->DownClick();
   EXPECT_EQ(F.Items(), (TItems{"b", "\xD5\xCB", "c", "d"}));
   F.View->SetFileText("f");
   ASSERT_TRUE(F.Page->CheckSucceed());

@@ -105,14 +105,6 @@ TEST(CeConfigSave, FileNameLosesSurroundingControlsWhileTitlesAreKeptAsTyped) {
   EXPECT_EQ(Port->FColumns, (std::vector<std::string>{" padded ", "", " padded "}));
 }
 
-TEST(CeConfigSave, TrimControlsEdgeCases) {
-  EXPECT_EQ(TrimControls(""), "");
-  EXPECT_EQ(TrimControls(std::string(" \0 ", 3)), "");
-  EXPECT_EQ(TrimControls("a"), "a");
-  EXPECT_EQ(TrimControls(" a  b "), "a  b");
-  EXPECT_EQ(TrimControls("\xA1\xA1"), "\xA1\xA1");  // the ideographic space is not a blank here
-}
-
 TEST(CeConfigSave, UpdatePortStoresWithoutChecking) {
   auto Node = TFakePort::Make();
   TFakePort* Port = TFakePort::Of(Node);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cetext/CeTransPort.h"
-#include "config/ExportConfig.h"
+#include "config/CeConfigPage.h"
 #include "config/HeadlessConfigView.h"
 
 namespace halvern::test {
@@ -29,7 +29,7 @@ class TFakePort final : public TCeTransPort {
   std::vector<std::string> FDefaults;
   int32_t FInitializeCalls = 0;
 
-  bool HV_CALL Initialize(int32_t Kind) override {
+  bool HV_STDCALL Initialize(int32_t Kind) override {
     ++FInitializeCalls;
     return TCeTransPort::Initialize(Kind);
   }
@@ -50,7 +50,7 @@ class TRecordingEvents final : public ITransEvents {
 
   static TComPtr<TRecordingEvents> Make() { return TComPtr<TRecordingEvents>(new TRecordingEvents); }
 
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override {
     if (Iid == IInterface::IID || Iid == ITransEvents::IID) {
       *Obj = static_cast<ITransEvents*>(this);
       AddRef();
@@ -59,17 +59,17 @@ class TRecordingEvents final : public ITransEvents {
     *Obj = nullptr;
     return E_NOINTERFACE;
   }
-  int32_t HV_CALL AddRef() override { return ++FCount; }
-  int32_t HV_CALL Release() override {
+  int32_t HV_STDCALL AddRef() override { return ++FCount; }
+  int32_t HV_STDCALL Release() override {
     const int32_t Count = --FCount;
     if (Count == 0) delete this;
     return Count;
   }
-  void HV_CALL LogMessage(int32_t, const std::string&) override {}
-  void HV_CALL ShowHint(const std::string& Caption, const std::string& Text) override {
+  void HV_STDCALL LogMessage(int32_t, const std::string&) override {}
+  void HV_STDCALL ShowHint(const std::string& Caption, const std::string& Text) override {
     Hints.push_back({Caption, Text});
   }
-  void HV_CALL SignalEvent(int32_t, int32_t, int32_t) override {}
+  void HV_STDCALL SignalEvent(int32_t, int32_t, int32_t) override {}
 
  private:
   TRecordingEvents() = default;

@@ -124,7 +124,7 @@ TEST_F(EventTest, NullSwitchesOffOnePortOnly) {
 // A sink the engine did not make: EngineSetEvent must leave it alone.
 class TForeignSink : public TObject, public ITransEvents, public ITransObject {
  public:
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override {
     if (Iid == ITransEvents::IID || Iid == IInterface::IID) {
       *Obj = static_cast<ITransEvents*>(this);
     } else if (Iid == ITransObject::IID) {
@@ -136,12 +136,12 @@ class TForeignSink : public TObject, public ITransEvents, public ITransObject {
     ++Refs;
     return S_OK;
   }
-  int32_t HV_CALL AddRef() override { return ++Refs; }
-  int32_t HV_CALL Release() override { return --Refs; }
-  void HV_CALL LogMessage(int32_t, const std::string&) override { ++Logs; }
-  void HV_CALL ShowHint(const std::string&, const std::string&) override {}
-  void HV_CALL SignalEvent(int32_t, int32_t, int32_t) override {}
-  TObject* HV_CALL GetObject() override { return this; }
+  int32_t HV_STDCALL AddRef() override { return ++Refs; }
+  int32_t HV_STDCALL Release() override { return --Refs; }
+  void HV_STDCALL LogMessage(int32_t, const std::string&) override { ++Logs; }
+  void HV_STDCALL ShowHint(const std::string&, const std::string&) override {}
+  void HV_STDCALL SignalEvent(int32_t, int32_t, int32_t) override {}
+  TObject* HV_STDCALL GetObject() override { return this; }
   int32_t Refs = 0;
   int32_t Logs = 0;
 };

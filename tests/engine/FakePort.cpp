@@ -23,7 +23,7 @@ TFakePort::~TFakePort() {
   --FProbe->Live;
 }
 
-HRESULT HV_CALL TFakePort::QueryInterface(const TGuid& Iid, void** Obj) {
+HRESULT HV_STDCALL TFakePort::QueryInterface(const TGuid& Iid, void** Obj) {
   *Obj = nullptr;
   if (Iid == IInterface::IID || Iid == ITransNode::IID) {
     *Obj = static_cast<ITransNode*>(this);
@@ -45,7 +45,7 @@ HRESULT HV_CALL TFakePort::QueryInterface(const TGuid& Iid, void** Obj) {
   return S_OK;
 }
 
-void HV_CALL TFakePort::GetField(int32_t Index, ITransField** Field) {
+void HV_STDCALL TFakePort::GetField(int32_t Index, ITransField** Field) {
   *Field = nullptr;
   if (Index < 0 || static_cast<size_t>(Index) >= FColumnCount) return;
   // An export port's columns are writers, an import port's readers.
@@ -56,7 +56,7 @@ void HV_CALL TFakePort::GetField(int32_t Index, ITransField** Field) {
   (*Field)->AddRef();
 }
 
-void HV_CALL TFakePort::FindField(const std::string& Name, ITransField** Field) {
+void HV_STDCALL TFakePort::FindField(const std::string& Name, ITransField** Field) {
   *Field = nullptr;
   for (size_t I = 0; I < FColumnCount; ++I) {
     TComPtr<ITransField> F;
@@ -68,7 +68,7 @@ void HV_CALL TFakePort::FindField(const std::string& Name, ITransField** Field) 
   }
 }
 
-bool HV_CALL TFakePort::CreateConfigPage(IConfigPageEx** Page) {
+bool HV_STDCALL TFakePort::CreateConfigPage(IConfigPageEx** Page) {
   *Page = nullptr;
   if (!MakesPage) return false;
   *Page = new TFakePage(TComPtr<ITransNode>(this), FProbe);

@@ -42,29 +42,29 @@ class TFakeReaderColumn : public TCustomFieldReader {
  public:
   TFakeReaderColumn(IInterface* Port, int32_t Index, int32_t Type)
       : TCustomFieldReader(Port), FIndex(Index), FType(Type) {}
-  int32_t HV_CALL GetIndex() override { return FIndex; }
-  int32_t HV_CALL GetFieldType() override { return FType; }
+  int32_t HV_STDCALL GetIndex() override { return FIndex; }
+  int32_t HV_STDCALL GetFieldType() override { return FType; }
   void Hold(int64_t Int) {
     V.Null = false;
     V.Int = Int;
   }
 
-  bool HV_CALL IsNull() override { return V.Null; }
-  bool HV_CALL GetAsBoolean() override { return V.Int != 0; }
-  uint8_t HV_CALL GetAsByte() override { return static_cast<uint8_t>(V.Int); }
-  uint16_t HV_CALL GetAsWord() override { return static_cast<uint16_t>(V.Int); }
-  uint32_t HV_CALL GetAsLongWord() override { return static_cast<uint32_t>(V.Int); }
-  int8_t HV_CALL GetAsShortInt() override { return static_cast<int8_t>(V.Int); }
-  int16_t HV_CALL GetAsSmallInt() override { return static_cast<int16_t>(V.Int); }
-  int32_t HV_CALL GetAsInteger() override { return static_cast<int32_t>(V.Int); }
-  int64_t HV_CALL GetAsInt64() override { return V.Int; }
-  float HV_CALL GetAsSingle() override { return static_cast<float>(V.Float); }
-  double HV_CALL GetAsDouble() override { return V.Float; }
-  TExtended HV_CALL GetAsExtended() override { return V.Float; }
-  void HV_CALL GetAsGuid(TGuid& Value) override { Value = V.Guid; }
-  TDateTime HV_CALL GetAsDateTime() override { return V.DateTime; }
-  std::string HV_CALL GetAsString() override { return V.Str; }
-  std::u16string HV_CALL GetAsWideString() override { return V.Wide; }
+  bool HV_STDCALL IsNull() override { return V.Null; }
+  bool HV_STDCALL GetAsBoolean() override { return V.Int != 0; }
+  uint8_t HV_STDCALL GetAsByte() override { return static_cast<uint8_t>(V.Int); }
+  uint16_t HV_STDCALL GetAsWord() override { return static_cast<uint16_t>(V.Int); }
+  uint32_t HV_STDCALL GetAsLongWord() override { return static_cast<uint32_t>(V.Int); }
+  int8_t HV_STDCALL GetAsShortInt() override { return static_cast<int8_t>(V.Int); }
+  int16_t HV_STDCALL GetAsSmallInt() override { return static_cast<int16_t>(V.Int); }
+  int32_t HV_STDCALL GetAsInteger() override { return static_cast<int32_t>(V.Int); }
+  int64_t HV_STDCALL GetAsInt64() override { return V.Int; }
+  float HV_STDCALL GetAsSingle() override { return static_cast<float>(V.Float); }
+  double HV_STDCALL GetAsDouble() override { return V.Float; }
+  TExtended HV_STDCALL GetAsExtended() override { return V.Float; }
+  void HV_STDCALL GetAsGuid(TGuid& Value) override { Value = V.Guid; }
+  TDateTime HV_STDCALL GetAsDateTime() override { return V.DateTime; }
+  std::string HV_STDCALL GetAsString() override { return V.Str; }
+  std::u16string HV_STDCALL GetAsWideString() override { return V.Wide; }
 
   TFakeValue V;
   int32_t FIndex;
@@ -75,32 +75,32 @@ class TFakeWriterColumn : public TCustomFiledWriter {
  public:
   TFakeWriterColumn(IInterface* Port, int32_t Index, int32_t Type)
       : TCustomFiledWriter(Port), FIndex(Index), FType(Type) {}
-  int32_t HV_CALL GetIndex() override { return FIndex; }
-  int32_t HV_CALL GetFieldType() override { return FType; }
-  void HV_CALL SetAsBoolean(bool X) override { Int("SetAsBoolean", X); }
-  void HV_CALL SetAsByte(uint8_t X) override { Int("SetAsByte", X); }
-  void HV_CALL SetAsWord(uint16_t X) override { Int("SetAsWord", X); }
-  void HV_CALL SetAsLongWord(uint32_t X) override { Int("SetAsLongWord", X); }
-  void HV_CALL SetAsShortInt(int8_t X) override { Int("SetAsShortInt", X); }
-  void HV_CALL SetAsSmallInt(int16_t X) override { Int("SetAsSmallInt", X); }
-  void HV_CALL SetAsInteger(int32_t X) override { Int("SetAsInteger", X); }
-  void HV_CALL SetAsInt64(int64_t X) override { Int("SetAsInt64", X); }
-  void HV_CALL SetAsSingle(float X) override { Float("SetAsSingle", X); }
-  void HV_CALL SetAsDouble(double X) override { Float("SetAsDouble", X); }
-  void HV_CALL SetAsExtended(TExtended X) override { Float("SetAsExtended", static_cast<double>(X)); }
-  void HV_CALL SetAsGuid(const TGuid& X) override {
+  int32_t HV_STDCALL GetIndex() override { return FIndex; }
+  int32_t HV_STDCALL GetFieldType() override { return FType; }
+  void HV_STDCALL SetAsBoolean(bool X) override { Int("SetAsBoolean", X); }
+  void HV_STDCALL SetAsByte(uint8_t X) override { Int("SetAsByte", X); }
+  void HV_STDCALL SetAsWord(uint16_t X) override { Int("SetAsWord", X); }
+  void HV_STDCALL SetAsLongWord(uint32_t X) override { Int("SetAsLongWord", X); }
+  void HV_STDCALL SetAsShortInt(int8_t X) override { Int("SetAsShortInt", X); }
+  void HV_STDCALL SetAsSmallInt(int16_t X) override { Int("SetAsSmallInt", X); }
+  void HV_STDCALL SetAsInteger(int32_t X) override { Int("SetAsInteger", X); }
+  void HV_STDCALL SetAsInt64(int64_t X) override { Int("SetAsInt64", X); }
+  void HV_STDCALL SetAsSingle(float X) override { Float("SetAsSingle", X); }
+  void HV_STDCALL SetAsDouble(double X) override { Float("SetAsDouble", X); }
+  void HV_STDCALL SetAsExtended(TExtended X) override { Float("SetAsExtended", static_cast<double>(X)); }
+  void HV_STDCALL SetAsGuid(const TGuid& X) override {
     V.LastSetter = "SetAsGuid";
     V.Guid = X;
   }
-  void HV_CALL SetAsDateTime(TDateTime X) override {
+  void HV_STDCALL SetAsDateTime(TDateTime X) override {
     V.LastSetter = "SetAsDateTime";
     V.DateTime = X;
   }
-  void HV_CALL SetAsString(const std::string& X) override {
+  void HV_STDCALL SetAsString(const std::string& X) override {
     V.LastSetter = "SetAsString";
     V.Str = X;
   }
-  void HV_CALL SetAsWideString(const std::u16string& X) override {
+  void HV_STDCALL SetAsWideString(const std::u16string& X) override {
     V.LastSetter = "SetAsWideString";
     V.Wide = X;
   }
@@ -134,9 +134,9 @@ class TFakePort : public TObject,
                                     std::vector<int32_t> Types = {ftString, ftString});
   static TFakePort* From(ITransNode* Node) { return static_cast<TFakePort*>(Node); }
 
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override;
-  int32_t HV_CALL AddRef() override { return ++FRefCount; }
-  int32_t HV_CALL Release() override {
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override;
+  int32_t HV_STDCALL AddRef() override { return ++FRefCount; }
+  int32_t HV_STDCALL Release() override {
     const int32_t N = --FRefCount;
     if (N == 0) delete this;
     return N;
@@ -144,56 +144,56 @@ class TFakePort : public TObject,
   int32_t RefCount() const { return FRefCount; }
 
   // ITransNode
-  std::string HV_CALL GetName() override { return "fake"; }
-  int32_t HV_CALL GetKind() override { return FKind; }
-  void HV_CALL GetPort(ITransPort** Port) override {
+  std::string HV_STDCALL GetName() override { return "fake"; }
+  int32_t HV_STDCALL GetKind() override { return FKind; }
+  void HV_STDCALL GetPort(ITransPort** Port) override {
     *Port = static_cast<IDataReader*>(this);
     AddRef();
   }
-  void HV_CALL SetEvents(ITransEvents* Events) override { FEvents = TComPtr<ITransEvents>(Events); }
-  bool HV_CALL Initialize(int32_t Kind) override {
+  void HV_STDCALL SetEvents(ITransEvents* Events) override { FEvents = TComPtr<ITransEvents>(Events); }
+  bool HV_STDCALL Initialize(int32_t Kind) override {
     FKind = Kind;
     return true;
   }
-  bool HV_CALL IsReady() override { return FKind == 1 || FKind == 2; }
-  void HV_CALL Close() override {
+  bool HV_STDCALL IsReady() override { return FKind == 1 || FKind == 2; }
+  void HV_STDCALL Close() override {
     ++FProbe->Closed;
     if (ThrowOnClose) throw std::runtime_error("close failed");
   }
-  bool HV_CALL CreateConfigPage(IConfigPageEx** Page) override;
-  std::string HV_CALL GetOptions() override {
+  bool HV_STDCALL CreateConfigPage(IConfigPageEx** Page) override;
+  std::string HV_STDCALL GetOptions() override {
     if (ThrowOnOptions) throw std::runtime_error("options failed");
     return Options;
   }
-  int32_t HV_CALL SetOptions(const std::string& Text) override {
+  int32_t HV_STDCALL SetOptions(const std::string& Text) override {
     if (ThrowOnOptions) throw std::runtime_error("options failed");
     Options = Text;
     return 0;
   }
-  bool HV_CALL HasConfigPage() override { return true; }
+  bool HV_STDCALL HasConfigPage() override { return true; }
 
   // ITransPort
-  int32_t HV_CALL GetFieldCount() override { return static_cast<int32_t>(FColumnCount); }
-  void HV_CALL FindField(const std::string& Name, ITransField** Field) override;
-  void HV_CALL GetField(int32_t Index, ITransField** Field) override;
+  int32_t HV_STDCALL GetFieldCount() override { return static_cast<int32_t>(FColumnCount); }
+  void HV_STDCALL FindField(const std::string& Name, ITransField** Field) override;
+  void HV_STDCALL GetField(int32_t Index, ITransField** Field) override;
 
   // IDataReader
-  int32_t HV_CALL GetRecordCount() override { return -1; }
-  void HV_CALL MoveFirst() override { ++FProbe->MoveFirsts; }
-  void HV_CALL MoveNext() override { ++FProbe->MoveNexts; }
-  bool HV_CALL IsEof() override { return AtEof; }
+  int32_t HV_STDCALL GetRecordCount() override { return -1; }
+  void HV_STDCALL MoveFirst() override { ++FProbe->MoveFirsts; }
+  void HV_STDCALL MoveNext() override { ++FProbe->MoveNexts; }
+  bool HV_STDCALL IsEof() override { return AtEof; }
 
   // IDataWriter
-  void HV_CALL SetFieldCount(int32_t Count) override { FProbe->FieldCount = Count; }
-  void HV_CALL SetFieldType(int32_t Index, int32_t FieldType) override {
+  void HV_STDCALL SetFieldCount(int32_t Count) override { FProbe->FieldCount = Count; }
+  void HV_STDCALL SetFieldType(int32_t Index, int32_t FieldType) override {
     FProbe->SetTypeIndex = Index;
     FProbe->SetTypeValue = FieldType;
   }
-  void HV_CALL Append() override { ++FProbe->Appends; }
-  void HV_CALL Post() override { ++FProbe->Posts; }
+  void HV_STDCALL Append() override { ++FProbe->Appends; }
+  void HV_STDCALL Post() override { ++FProbe->Posts; }
 
   // ITransObject
-  TObject* HV_CALL GetObject() override { return this; }
+  TObject* HV_STDCALL GetObject() override { return this; }
 
   TFakeReaderColumn& Reader(size_t I) { return *FReaders.at(I); }
   TFakeWriterColumn& Writer(size_t I) { return *FWriters.at(I); }
@@ -226,7 +226,7 @@ class TFakePage : public TObject, public IConfigPageEx {
   TFakePage(TComPtr<ITransNode> Port, std::shared_ptr<TProbe> Probe)
       : FPort(std::move(Port)), FProbe(std::move(Probe)) {}
 
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override {
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override {
     if (Iid == IInterface::IID || Iid == IConfigPage::IID || Iid == IConfigPageEx::IID) {
       *Obj = static_cast<IConfigPageEx*>(this);
       AddRef();
@@ -235,14 +235,14 @@ class TFakePage : public TObject, public IConfigPageEx {
     *Obj = nullptr;
     return E_NOINTERFACE;
   }
-  int32_t HV_CALL AddRef() override { return ++FRefCount; }
-  int32_t HV_CALL Release() override {
+  int32_t HV_STDCALL AddRef() override { return ++FRefCount; }
+  int32_t HV_STDCALL Release() override {
     const int32_t N = --FRefCount;
     if (N == 0) delete this;
     return N;
   }
 
-  bool HV_CALL ShowPage(void* Parent, uint8_t Flag) override {
+  bool HV_STDCALL ShowPage(void* Parent, uint8_t Flag) override {
     ++FProbe->Shown;
     FProbe->ShowParent = Parent;
     FProbe->ShowFlag = Flag;
@@ -250,23 +250,23 @@ class TFakePage : public TObject, public IConfigPageEx {
     GetHandleRegistry().Add(FWork.Get(), THandleKind::Port);
     return true;
   }
-  void HV_CALL HidePage() override {
+  void HV_STDCALL HidePage() override {
     ++FProbe->Hidden;
     if (FWork) GetHandleRegistry().RemoveObject(FWork.Get(), THandleKind::Port);
     FWork = nullptr;
   }
-  bool HV_CALL IsBOF() override { return true; }
-  bool HV_CALL IsEOF() override { return false; }
-  bool HV_CALL CheckSucceed() override {
+  bool HV_STDCALL IsBOF() override { return true; }
+  bool HV_STDCALL IsEOF() override { return false; }
+  bool HV_STDCALL CheckSucceed() override {
     if (TFakePort::From(FPort.Get())->ThrowOnCheck) throw std::runtime_error("check failed");
     return TFakePort::From(FPort.Get())->PageCheck;
   }
-  void HV_CALL UpdatePort() override { ++FProbe->Updates; }
-  void HV_CALL First() override { ++FProbe->Firsts; }
-  void HV_CALL Last() override { ++FProbe->Lasts; }
-  void HV_CALL Next() override { ++FProbe->Nexts; }
-  void HV_CALL Previous() override { ++FProbe->Previouses; }
-  void HV_CALL GetWorkPort(ITransPort** Port) override {
+  void HV_STDCALL UpdatePort() override { ++FProbe->Updates; }
+  void HV_STDCALL First() override { ++FProbe->Firsts; }
+  void HV_STDCALL Last() override { ++FProbe->Lasts; }
+  void HV_STDCALL Next() override { ++FProbe->Nexts; }
+  void HV_STDCALL Previous() override { ++FProbe->Previouses; }
+  void HV_STDCALL GetWorkPort(ITransPort** Port) override {
     *Port = nullptr;
     if (FWork) FWork->GetPort(Port);
   }

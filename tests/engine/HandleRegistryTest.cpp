@@ -13,12 +13,12 @@ namespace {
 // Counts references exactly.
 class TCounted final : public IInterface {
  public:
-  HRESULT HV_CALL QueryInterface(const TGuid&, void** Obj) override {
+  HRESULT HV_STDCALL QueryInterface(const TGuid&, void** Obj) override {
     *Obj = nullptr;
     return E_NOINTERFACE;
   }
-  int32_t HV_CALL AddRef() override { return ++Count; }
-  int32_t HV_CALL Release() override { return --Count; }
+  int32_t HV_STDCALL AddRef() override { return ++Count; }
+  int32_t HV_STDCALL Release() override { return --Count; }
   std::atomic<int32_t> Count{0};
 };
 
@@ -147,12 +147,12 @@ TEST(HandleRegistry, ResolvePortHandsOutThePortsInterfaces) {
 class TChained : public IInterface {
  public:
   TChained(THandleRegistry& R, uint32_t Other) : FRegistry(R), FOther(Other) {}
-  HRESULT HV_CALL QueryInterface(const TGuid&, void** Obj) override {
+  HRESULT HV_STDCALL QueryInterface(const TGuid&, void** Obj) override {
     *Obj = nullptr;
     return E_NOINTERFACE;
   }
-  int32_t HV_CALL AddRef() override { return ++FCount; }
-  int32_t HV_CALL Release() override {
+  int32_t HV_STDCALL AddRef() override { return ++FCount; }
+  int32_t HV_STDCALL Release() override {
     if (--FCount == 0) Removed = FRegistry.Remove(FOther);
     return FCount;
   }

@@ -3,13 +3,13 @@
 // partial file, report no partial file as written, and leave no connection or file open (the leak
 // checker of the sanitizer builds watches memory).
 #include "PortTestSupport.h"
+#include "tests/GbkKeys.h"
 
 namespace halvern::test {
 namespace {
 
 using TRecords = std::vector<std::vector<std::string>>;
 
-const std::string FileKey = "\xCE\xC4\xBC\xFE\xC3\xFB";  // 文件名
 const TRecords Records{{"A1", "1", "x"}, {"A2", "0", ""}, {"A3", "1", "\xB1\xB8\xD7\xA2"}};
 const std::string Text = "A1|1|x\r\nA2|0|\r\nA3|1|\xB1\xB8\xD7\xA2";
 

@@ -2,11 +2,11 @@
 // returning normally, no records after a failed load, every connection and file handle closed.
 #include "PortTestSupport.h"
 #include "platform/SysError.h"
+#include "tests/GbkKeys.h"
 
 namespace halvern::test {
 namespace {
 
-const std::string FileKey = "\xCE\xC4\xBC\xFE\xC3\xFB";  // 文件名
 // 无法连接设备,请检查驱动程序是否安装正确
 const std::string NoConnection =
     "\xCE\xDE\xB7\xA8\xC1\xAC\xBD\xD3\xC9\xE8\xB1\xB8,"

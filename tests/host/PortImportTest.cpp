@@ -2,14 +2,12 @@
 #include <cstring>
 
 #include "PortTestSupport.h"
+#include "tests/GbkKeys.h"
 
 namespace halvern::test {
 namespace {
 
 using TRecords = std::vector<std::vector<std::string>>;
-
-const std::string FileKey = "\xCE\xC4\xBC\xFE\xC3\xFB";           // 文件名
-const std::string TitleKey = "\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2";  // 包含标题
 
 TEST_F(PortHostTest, ImportWalksEveryRecord) {
   WriteDeviceFile("Temp/in.txt", "A1|1|\xB1\xB8\xD7\xA2\r\nA2|0|\r\nA3");

@@ -2,13 +2,11 @@
 #include <cstring>
 
 #include "PortTestSupport.h"
+#include "tests/GbkKeys.h"
 
 namespace halvern::test {
 namespace {
 
-const std::string FileKey = "\xCE\xC4\xBC\xFE\xC3\xFB";           // 文件名
-const std::string TitleKey = "\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2";  // 包含标题
-const std::string ColumnsKey = "\xCA\xFD\xBE\xDD\xC1\xD0";        // 数据列
 const std::string ImportColumns = "\xB1\xE0\xBA\xC5,\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE,\xB1\xB8\xD7\xA2";
 const std::string ExportColumns =
     "\xB1\xE0\xBA\xC5,\xD7\xCA\xB2\xFA\xC3\xFB\xB3\xC6,\xD5\xCB\xC3\xE6\xCA\xFD\xC1\xBF";

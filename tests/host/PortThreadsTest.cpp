@@ -5,11 +5,10 @@
 #include <thread>
 
 #include "PortTestSupport.h"
+#include "tests/GbkKeys.h"
 
 namespace halvern::test {
 namespace {
-
-const std::string FileKey = "\xCE\xC4\xBC\xFE\xC3\xFB";  // 文件名
 
 TEST_F(PortHostTest, ImportFinalizedWhileAnotherThreadReads) {
   std::string Text;

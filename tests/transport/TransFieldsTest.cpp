@@ -10,19 +10,19 @@ namespace {
 // Counts the references its columns add and give back.
 class TCountingController : public IInterface {
  public:
-  HRESULT HV_CALL QueryInterface(const TGuid&, void** Obj) override {
+  HRESULT HV_STDCALL QueryInterface(const TGuid&, void** Obj) override {
     *Obj = nullptr;
     return E_NOINTERFACE;
   }
-  int32_t HV_CALL AddRef() override { return ++Count; }
-  int32_t HV_CALL Release() override { return --Count; }
+  int32_t HV_STDCALL AddRef() override { return ++Count; }
+  int32_t HV_STDCALL Release() override { return --Count; }
   int32_t Count = 1;
 };
 
 class TTestReader : public TCustomFieldReader {
  public:
   using TCustomFieldReader::TCustomFieldReader;
-  int32_t HV_CALL GetIndex() override { return FIndex; }
+  int32_t HV_STDCALL GetIndex() override { return FIndex; }
   void Detach() { ReleaseController(); }
   int32_t FIndex = 0;
 };

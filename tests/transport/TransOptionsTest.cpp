@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "rtl/Stream.h"
+#include "tests/GbkKeys.h"
+#include "textformat/Blanks.h"
 #include "transport/TransOptions.h"
 
 namespace halvern {
@@ -13,10 +15,11 @@ namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-// GBK keys of a device text port: 文件名, 数据列, 包含标题, and column titles 编号, 盘点标志, 备注.
-const std::string kFileName = "\xCE\xC4\xBC\xFE\xC3\xFB";
-const std::string kColumns = "\xCA\xFD\xBE\xDD\xC1\xD0";
-const std::string kHasTitle = "\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2";
+using test::ColumnsKey;
+using test::FileKey;
+using test::TitleKey;
+
+// The column titles 编号, 盘点标志, 备注.
 const std::string kTitles = "\xB1\xE0\xBA\xC5,\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE,\xB1\xB8\xD7\xA2";
 
 std::string WriteOptions(const Pairs& Values, TMemoryStream& S) {
@@ -42,12 +45,12 @@ Pairs ReadOptions(const std::string& Text) {
 }
 
 TEST(OptionsText, WorkedExampleByteForByte) {
-  const Pairs Values = {{kFileName, "\\Temp\\stock.txt"}, {kColumns, kTitles}, {kHasTitle, "1"}};
+  const Pairs Values = {{FileKey, "\\Temp\\stock.txt"}, {ColumnsKey, kTitles}, {TitleKey, "1"}};
   const std::string Text = WriteOptions(Values);
   EXPECT_EQ(Text,
-            kFileName + "=\\Temp\\stock.txt;\r\n" + kColumns + "=" + kTitles + ";\r\n" + kHasTitle + "=1");
+            FileKey + "=\\Temp\\stock.txt;\r\n" + ColumnsKey + "=" + kTitles + ";\r\n" + TitleKey + "=1");
   EXPECT_EQ(ReadOptions(Text), Values);
-  EXPECT_EQ(WriteOptions({{kFileName, "\\Temp\\stock 1.txt"}}), kFileName + "=\"\\Temp\\stock 1.txt\"");
+  EXPECT_EQ(WriteOptions({{FileKey, "\\Temp\\stock 1.txt"}}), FileKey + "=\"\\Temp\\stock 1.txt\"");
 }
 
 TEST(OptionsText, EncodingOfSpecialValues) {
@@ -66,8 +69,8 @@ TEST(OptionsText, EncodingOfSpecialValues) {
 
 TEST(OptionsText, ReadingStoredTexts) {
   EXPECT_EQ(ReadOptions(""), Pairs{});
-  EXPECT_EQ(ReadOptions(kHasTitle + "=1"), (Pairs{{kHasTitle, "1"}}));
-  EXPECT_EQ(ReadOptions(kHasTitle), (Pairs{{kHasTitle, ""}}));
+  EXPECT_EQ(ReadOptions(TitleKey + "=1"), (Pairs{{TitleKey, "1"}}));
+  EXPECT_EQ(ReadOptions(TitleKey), (Pairs{{TitleKey, ""}}));
   EXPECT_EQ(ReadOptions("a=1;"), (Pairs{{"a", "1"}}));
   EXPECT_EQ(ReadOptions("a=1;\r\n"), (Pairs{{"a", "1"}, {"", ""}}));
   EXPECT_EQ(ReadOptions(" a = 1 ;b=2"), (Pairs{{"a", "1"}, {"b", "2"}}));
@@ -85,12 +88,12 @@ TEST(OptionsText, ReadingStoredTexts) {
 
 TEST(OptionsReader, HandlersByExactKeyLatestWins) {
   TMemoryStream S;
-  WriteOptions({{kFileName, "f"}, {" " + kHasTitle + " ", "1"}, {"Key", "x"}, {"key", "y"}}, S);
+  WriteOptions({{FileKey, "f"}, {" " + TitleKey + " ", "1"}, {"Key", "x"}, {"key", "y"}}, S);
   TOPtionsReader R(S);
   std::string File, Title, Lower, First;
-  R.RegisterKey(kFileName, [&](const std::string& V) { First = V; });
-  R.RegisterKey(kFileName, [&](const std::string& V) { File = V; });
-  R.RegisterKey(kHasTitle, [&](const std::string& V) { Title = V; });
+  R.RegisterKey(FileKey, [&](const std::string& V) { First = V; });
+  R.RegisterKey(FileKey, [&](const std::string& V) { File = V; });
+  R.RegisterKey(TitleKey, [&](const std::string& V) { Title = V; });
   R.RegisterKey("key", [&](const std::string& V) { Lower += V; });
   R.Parse();
   EXPECT_EQ(File, "f");
@@ -162,8 +165,7 @@ TEST(OptionsRoundTrip, PlainValuesKeepTheirBytes) {
   for (int Case = 0; Case < 500; ++Case) {
     std::string V;
     for (int N = static_cast<int>(Rng() % 12); N > 0; --N) V += Plain[Rng() % (sizeof Plain - 1)];
-    while (!V.empty() && static_cast<uint8_t>(V.back()) <= 32) V.pop_back();
-    while (!V.empty() && static_cast<uint8_t>(V.front()) <= 32) V.erase(0, 1);
+    V = std::string(TrimBlanks(V));
     EXPECT_EQ(WriteOptions({{"k", V}}), "k=" + V);
   }
 }

@@ -31,33 +31,33 @@ struct TRecord {
 class TRecordingWriter : public TCustomFiledWriter {
  public:
   explicit TRecordingWriter(int32_t Type) : TCustomFiledWriter(nullptr), FType(Type) {}
-  int32_t HV_CALL GetFieldType() override { return FType; }
+  int32_t HV_STDCALL GetFieldType() override { return FType; }
 
-  void HV_CALL SetAsBoolean(bool V) override { Int(V ? 1 : 0, "Boolean"); }
-  void HV_CALL SetAsByte(uint8_t V) override { Int(V, "Byte"); }
-  void HV_CALL SetAsWord(uint16_t V) override { Int(V, "Word"); }
-  void HV_CALL SetAsLongWord(uint32_t V) override { Int(V, "LongWord"); }
-  void HV_CALL SetAsShortInt(int8_t V) override { Int(V, "ShortInt"); }
-  void HV_CALL SetAsSmallInt(int16_t V) override { Int(V, "SmallInt"); }
-  void HV_CALL SetAsInteger(int32_t V) override { Int(V, "Integer"); }
-  void HV_CALL SetAsInt64(int64_t V) override { Int(V, "Int64"); }
-  void HV_CALL SetAsSingle(float V) override { Float(V, "Single"); }
-  void HV_CALL SetAsDouble(double V) override { Float(V, "Double"); }
-  void HV_CALL SetAsExtended(TExtended V) override { Float(V, "Extended"); }
-  void HV_CALL SetAsDateTime(TDateTime V) override { Float(V, "DateTime"); }
-  void HV_CALL SetAsGuid(const TGuid& V) override {
+  void HV_STDCALL SetAsBoolean(bool V) override { Int(V ? 1 : 0, "Boolean"); }
+  void HV_STDCALL SetAsByte(uint8_t V) override { Int(V, "Byte"); }
+  void HV_STDCALL SetAsWord(uint16_t V) override { Int(V, "Word"); }
+  void HV_STDCALL SetAsLongWord(uint32_t V) override { Int(V, "LongWord"); }
+  void HV_STDCALL SetAsShortInt(int8_t V) override { Int(V, "ShortInt"); }
+  void HV_STDCALL SetAsSmallInt(int16_t V) override { Int(V, "SmallInt"); }
+  void HV_STDCALL SetAsInteger(int32_t V) override { Int(V, "Integer"); }
+  void HV_STDCALL SetAsInt64(int64_t V) override { Int(V, "Int64"); }
+  void HV_STDCALL SetAsSingle(float V) override { Float(V, "Single"); }
+  void HV_STDCALL SetAsDouble(double V) override { Float(V, "Double"); }
+  void HV_STDCALL SetAsExtended(TExtended V) override { Float(V, "Extended"); }
+  void HV_STDCALL SetAsDateTime(TDateTime V) override { Float(V, "DateTime"); }
+  void HV_STDCALL SetAsGuid(const TGuid& V) override {
     R.Guid = V;
     Called("Guid");
   }
-  void HV_CALL SetAsString(const std::string& V) override {
+  void HV_STDCALL SetAsString(const std::string& V) override {
     R.Str = V;
     Called("String");
   }
-  void HV_CALL SetAsWideString(const std::u16string& V) override {
+  void HV_STDCALL SetAsWideString(const std::u16string& V) override {
     R.WStr = V;
     Called("WideString");
   }
-  void HV_CALL SetAsBlob(TStream* V) override {
+  void HV_STDCALL SetAsBlob(TStream* V) override {
     R.BlobPosition = V->GetPosition();
     R.Str.assign(static_cast<size_t>(V->GetSize()), '\0');
     V->ReadBuffer(R.Str.data(), static_cast<int32_t>(R.Str.size()));
@@ -87,10 +87,10 @@ class TFixedReader : public TCustomFieldReader {
  public:
   TFixedReader(int32_t Type, TExtended Value, bool Null = false)
       : TCustomFieldReader(nullptr), FType(Type), FValue(Value), FNull(Null) {}
-  int32_t HV_CALL GetFieldType() override { return FType; }
-  bool HV_CALL IsNull() override { return FNull; }
-  TExtended HV_CALL GetAsExtended() override { return FValue; }
-  TDateTime HV_CALL GetAsDateTime() override { return static_cast<TDateTime>(FValue); }
+  int32_t HV_STDCALL GetFieldType() override { return FType; }
+  bool HV_STDCALL IsNull() override { return FNull; }
+  TExtended HV_STDCALL GetAsExtended() override { return FValue; }
+  TDateTime HV_STDCALL GetAsDateTime() override { return static_cast<TDateTime>(FValue); }
 
  private:
   int32_t FType;

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "config/FormConfigBase.h"
+#include "config/ConfigPageBase.h"
 #include "transport/EditablePort.h"
 
 namespace halvern {
@@ -27,18 +27,18 @@ class TCeConfig final : public TCustomConfig {
   // title flag, and the column titles in list order, unchanged.
   void SaveTo(IEditablePort& Port) const;
 
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override;
-  bool HV_CALL ShowPage(void* ParentWindow, uint8_t Flag) override;
-  bool HV_CALL CheckSucceed() override;
-  void HV_CALL UpdatePort() override;
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override;
+  bool HV_STDCALL ShowPage(void* ParentWindow, uint8_t Flag) override;
+  bool HV_STDCALL CheckSucceed() override;
+  void HV_STDCALL UpdatePort() override;
   // The working copy, made from FPort on first use; empty while no port is bound.
   TComPtr<ITransNode> GetPortNode() override;
 
   // The buttons: add, delete, move up, move down.
-  void Button1Click();
-  void Button2Click();
-  void Button3Click();
-  void Button4Click();
+  void AddClick();
+  void DeleteClick();
+  void UpClick();
+  void DownClick();
 
   IEditablePort* Port() const { return FPort; }
   IEditablePort* WorkPort() const { return FWorkPort; }
@@ -57,8 +57,5 @@ class TCeConfig final : public TCustomConfig {
 // Creates a page bound to Port (LoadFrom done) and returns its IConfigPageEx; empty when none was made.
 // This is the ports' TConfigPageFactory.
 TComPtr<IConfigPageEx> CreateCeConfig(IEditablePort& Port);
-
-// Text without leading and trailing characters of codes 0 to 32.
-std::string TrimControls(const std::string& Text);
 
 }  // namespace halvern

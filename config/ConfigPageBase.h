@@ -33,25 +33,25 @@ class TCustomConfig : public TObject, public IConfigPageEx, protected TConfigVie
   TCustomConfig& operator=(const TCustomConfig&) = delete;
 
   // IInterface: answers IInterface and IConfigPage; derived pages add what they declare.
-  HRESULT HV_CALL QueryInterface(const TGuid& Iid, void** Obj) override;
-  int32_t HV_CALL AddRef() override;
-  int32_t HV_CALL Release() override;
+  HRESULT HV_STDCALL QueryInterface(const TGuid& Iid, void** Obj) override;
+  int32_t HV_STDCALL AddRef() override;
+  int32_t HV_STDCALL Release() override;
 
   // IConfigPage.
-  bool HV_CALL ShowPage(void* ParentWindow, uint8_t Flag) override;
-  void HV_CALL HidePage() override;
-  bool HV_CALL IsBOF() override;
-  bool HV_CALL IsEOF() override;
-  bool HV_CALL CheckSucceed() override = 0;
-  void HV_CALL UpdatePort() override = 0;
+  bool HV_STDCALL ShowPage(void* ParentWindow, uint8_t Flag) override;
+  void HV_STDCALL HidePage() override;
+  bool HV_STDCALL IsBOF() override;
+  bool HV_STDCALL IsEOF() override;
+  bool HV_STDCALL CheckSucceed() override = 0;
+  void HV_STDCALL UpdatePort() override = 0;
   // Navigation presents the step it arrives at. Moving past either end, or with no steps, does nothing.
-  void HV_CALL First() override;
-  void HV_CALL Last() override;
-  void HV_CALL Next() override;
-  void HV_CALL Previous() override;
+  void HV_STDCALL First() override;
+  void HV_STDCALL Last() override;
+  void HV_STDCALL Next() override;
+  void HV_STDCALL Previous() override;
 
   // IConfigPageEx: the port of GetPortNode as ITransPort, or null.
-  void HV_CALL GetWorkPort(ITransPort** Port) override;
+  void HV_STDCALL GetWorkPort(ITransPort** Port) override;
 
   // The port the page works on; the base has none.
   virtual TComPtr<ITransNode> GetPortNode();

@@ -1,18 +1,12 @@
-#include "config/ExportConfig.h"
+#include "config/CeConfigPage.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "config/ConfigTexts.h"
+#include "textformat/Blanks.h"
 
 namespace halvern {
-
-std::string TrimControls(const std::string& Text) {
-  auto IsBlank = [](char C) { return static_cast<unsigned char>(C) <= 32; };
-  const auto First = std::find_if_not(Text.begin(), Text.end(), IsBlank);
-  const auto Last = std::find_if_not(Text.rbegin(), std::string::const_reverse_iterator(First), IsBlank);
-  return std::string(First, Last.base());
-}
 
 TCeConfig::TCeConfig(std::unique_ptr<TConfigView> View) : TCustomConfig(std::move(View)) {}
 
@@ -29,14 +23,14 @@ void TCeConfig::LoadFrom(IEditablePort* Port) {
 
 void TCeConfig::SaveTo(IEditablePort& Port) const {
   TPortSettings Settings;
-  Settings.FileName = TrimControls(View().GetFileText());
+  Settings.FileName = TrimBlanks(View().GetFileText());
   Settings.HasTitle = View().GetHasTitle();
   const int Count = View().ItemCount();
   for (int I = 0; I < Count; ++I) Settings.Columns.push_back(View().ItemCaption(I));
   Port.ApplySettings(Settings);
 }
 
-HRESULT HV_CALL TCeConfig::QueryInterface(const TGuid& Iid, void** Obj) {
+HRESULT HV_STDCALL TCeConfig::QueryInterface(const TGuid& Iid, void** Obj) {
   if (Obj && Iid == IConfigPageEx::IID) {
     *Obj = static_cast<IConfigPageEx*>(this);
     AddRef();
@@ -45,19 +39,19 @@ HRESULT HV_CALL TCeConfig::QueryInterface(const TGuid& Iid, void** Obj) {
   return TCustomConfig::QueryInterface(Iid, Obj);
 }
 
-bool HV_CALL TCeConfig::ShowPage(void* ParentWindow, uint8_t Flag) {
+bool HV_STDCALL TCeConfig::ShowPage(void* ParentWindow, uint8_t Flag) {
   const bool Shown = TCustomConfig::ShowPage(ParentWindow, Flag);
   if (Shown) SetSteps({0});
   return Shown;
 }
 
-bool HV_CALL TCeConfig::CheckSucceed() {
+bool HV_STDCALL TCeConfig::CheckSucceed() {
   // The column list is checked first: with both missing only the column message is shown.
   if (View().ItemCount() == 0) {
     View().ShowMessage(configtext::SNoColumns, configtext::SMessageCaption);
     return false;
   }
-  if (TrimControls(View().GetFileText()).empty()) {
+  if (TrimBlanks(View().GetFileText()).empty()) {
     View().ShowMessage(configtext::SNoFileName, configtext::SMessageCaption);
     View().FocusFileEdit();
     return false;
@@ -68,7 +62,7 @@ bool HV_CALL TCeConfig::CheckSucceed() {
   return true;
 }
 
-void HV_CALL TCeConfig::UpdatePort() {
+void HV_STDCALL TCeConfig::UpdatePort() {
   if (FPort) SaveTo(*FPort);
 }
 
@@ -91,20 +85,20 @@ void TCeConfig::ShowStep(int32_t /*StepId*/) {
 
 void TCeConfig::ButtonClicked(TConfigButton Button) {
   switch (Button) {
-    case TConfigButton::Add: Button1Click(); break;
-    case TConfigButton::Delete: Button2Click(); break;
-    case TConfigButton::Up: Button3Click(); break;
-    case TConfigButton::Down: Button4Click(); break;
+    case TConfigButton::Add: AddClick(); break;
+    case TConfigButton::Delete: DeleteClick(); break;
+    case TConfigButton::Up: UpClick(); break;
+    case TConfigButton::Down: DownClick(); break;
   }
 }
 
-void TCeConfig::Button1Click() {
+void TCeConfig::AddClick() {
   char Caption[32];
   std::snprintf(Caption, sizeof Caption, configtext::SNewColumnFmt, View().ItemCount());
   View().AddItem(Caption);
 }
 
-void TCeConfig::Button2Click() {
+void TCeConfig::DeleteClick() {
   TConfigView& V = View();
   const int P = V.SelectedIndex();
   if (P < 0) return;
@@ -115,7 +109,7 @@ void TCeConfig::Button2Click() {
     V.SelectAndMarkItem(V.ItemCount() - 1);
 }
 
-void TCeConfig::Button3Click() {
+void TCeConfig::UpClick() {
   TConfigView& V = View();
   const int P = V.SelectedIndex();
   if (P <= 0) return;
@@ -126,7 +120,7 @@ void TCeConfig::Button3Click() {
   V.FocusList();
 }
 
-void TCeConfig::Button4Click() {
+void TCeConfig::DownClick() {
   TConfigView& V = View();
   const int P = V.SelectedIndex();
   if (P < 0) return;

@@ -1,4 +1,4 @@
-#include "config/FormConfigBase.h"
+#include "config/ConfigPageBase.h"
 
 #include <atomic>
 #include <utility>
@@ -27,7 +27,7 @@ TCustomConfig::~TCustomConfig() {
   FView->SetListener(nullptr);
 }
 
-HRESULT HV_CALL TCustomConfig::QueryInterface(const TGuid& Iid, void** Obj) {
+HRESULT HV_STDCALL TCustomConfig::QueryInterface(const TGuid& Iid, void** Obj) {
   if (!Obj) return E_NOINTERFACE;
   if (Iid == IInterface::IID || Iid == IConfigPage::IID) {
     *Obj = static_cast<IConfigPage*>(this);
@@ -38,17 +38,17 @@ HRESULT HV_CALL TCustomConfig::QueryInterface(const TGuid& Iid, void** Obj) {
   return E_NOINTERFACE;
 }
 
-int32_t HV_CALL TCustomConfig::AddRef() {
+int32_t HV_STDCALL TCustomConfig::AddRef() {
   return ++FRefCount;
 }
 
-int32_t HV_CALL TCustomConfig::Release() {
+int32_t HV_STDCALL TCustomConfig::Release() {
   const int32_t Count = --FRefCount;
   if (Count == 0) delete this;
   return Count;
 }
 
-bool HV_CALL TCustomConfig::ShowPage(void* ParentWindow, uint8_t Flag) {
+bool HV_STDCALL TCustomConfig::ShowPage(void* ParentWindow, uint8_t Flag) {
   FFlag = Flag;
   FView->AttachToParent(ParentWindow);
   // Registered once however often the page is shown, so one HidePage always takes the handle away.
@@ -61,18 +61,18 @@ bool HV_CALL TCustomConfig::ShowPage(void* ParentWindow, uint8_t Flag) {
   return true;
 }
 
-void HV_CALL TCustomConfig::HidePage() {
+void HV_STDCALL TCustomConfig::HidePage() {
   if (TComPtr<ITransNode> Node = std::exchange(FRegisteredNode, nullptr)) {
     if (const auto Remove = GRemoveHandle.load()) Remove(Node.Get());
   }
   FView->DetachFromParent();
 }
 
-bool HV_CALL TCustomConfig::IsBOF() {
+bool HV_STDCALL TCustomConfig::IsBOF() {
   return FStepIndex == 0;
 }
 
-bool HV_CALL TCustomConfig::IsEOF() {
+bool HV_STDCALL TCustomConfig::IsEOF() {
   return FStepIndex == static_cast<int32_t>(FSteps.size()) - 1;
 }
 
@@ -82,23 +82,23 @@ void TCustomConfig::GoTo(int32_t Index) {
   ShowStep(FSteps[static_cast<size_t>(Index)]);
 }
 
-void HV_CALL TCustomConfig::First() {
+void HV_STDCALL TCustomConfig::First() {
   GoTo(0);
 }
 
-void HV_CALL TCustomConfig::Last() {
+void HV_STDCALL TCustomConfig::Last() {
   GoTo(static_cast<int32_t>(FSteps.size()) - 1);
 }
 
-void HV_CALL TCustomConfig::Next() {
+void HV_STDCALL TCustomConfig::Next() {
   GoTo(FStepIndex + 1);
 }
 
-void HV_CALL TCustomConfig::Previous() {
+void HV_STDCALL TCustomConfig::Previous() {
   GoTo(FStepIndex - 1);
 }
 
-void HV_CALL TCustomConfig::GetWorkPort(ITransPort** Port) {
+void HV_STDCALL TCustomConfig::GetWorkPort(ITransPort** Port) {
   if (!Port) return;
   *Port = nullptr;
   if (TComPtr<ITransNode> Node = GetPortNode()) Node->GetPort(Port);
