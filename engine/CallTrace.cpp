@@ -45,15 +45,11 @@ struct TSink {
 };
 TSink GSink;
 
-TSink& Sink() {
-  return GSink;
-}
-
 }  // namespace
 
 void Start(std::string_view Target) noexcept {
   try {
-    TSink& S = Sink();
+    TSink& S = GSink;
     const std::lock_guard<std::mutex> Guard(S.Lock);
     CloseFile(S.File);
     S.Debug = Target == "-";
@@ -76,6 +72,9 @@ bool StartFromEnvironment() noexcept {
   return GState.load(std::memory_order_relaxed) == kOn;
 }
 
+namespace {
+
+// A text argument as the trace shows it: UTF-8, cut after kTextCut bytes at a whole character.
 std::string ShowText(TText Text) {
   if (!Text.Ptr) return {};
   size_t Length = 0;
@@ -95,8 +94,6 @@ std::string ShowText(TText Text) {
   if (Cut) Shown += "...";
   return Shown;
 }
-
-namespace {
 
 // Text as a C string literal's contents would show it, so that a line break, a quote or a control byte
 // inside an argument or a message never splits or muddles the one line a call writes. Bytes of 0x80
@@ -188,7 +185,7 @@ void EndLine(std::string& Line, std::string_view Result, std::string_view Error)
       Line += " swallowed: ";
       AppendEscaped(Line, Error);
     }
-    TSink& S = Sink();
+    TSink& S = GSink;
     const std::lock_guard<std::mutex> Guard(S.Lock);
     if (S.Debug) {
       platform::WriteDebugLine(Line);

@@ -66,7 +66,4 @@ std::string BeginLine(const char* Name);
 // none), and writes the line.
 void EndLine(std::string& Line, std::string_view Result, std::string_view Error) noexcept;
 
-// A text argument as the trace shows it; empty for a null pointer.
-std::string ShowText(TText Text);
-
 }  // namespace halvern::trace

@@ -62,21 +62,13 @@ void HV_STDCALL ConfigFina(uint32_t Page) {
 int32_t HV_STDCALL ConfigIsBOF(uint32_t Page) {
   return GuardPage(
       "ConfigIsBOF", HV_NEUTRAL_ConfigIsBOF, Page,
-      [](IConfigPageEx* P) -> int32_t {
-        if (!P) return HV_NEUTRAL_ConfigIsBOF;
-        return P->IsBOF() ? -1 : 0;
-      },
-      Page);
+      [](IConfigPageEx& P) -> int32_t { return P.IsBOF() ? -1 : 0; }, Page);
 }
 
 int32_t HV_STDCALL ConfigIsEOF(uint32_t Page) {
   return GuardPage(
       "ConfigIsEOF", HV_NEUTRAL_ConfigIsEOF, Page,
-      [](IConfigPageEx* P) -> int32_t {
-        if (!P) return HV_NEUTRAL_ConfigIsEOF;
-        return P->IsEOF() ? -1 : 0;
-      },
-      Page);
+      [](IConfigPageEx& P) -> int32_t { return P.IsEOF() ? -1 : 0; }, Page);
 }
 
 int32_t HV_STDCALL ConfigCheckSucceed(uint32_t Page) {
@@ -84,66 +76,44 @@ int32_t HV_STDCALL ConfigCheckSucceed(uint32_t Page) {
   // either, which only a completed check may say.
   return GuardPage(
       "ConfigCheckSucceed", HV_NEUTRAL_ConfigCheckSucceed, Page,
-      [](IConfigPageEx* P) -> int32_t {
-        if (!P) return HV_NEUTRAL_ConfigCheckSucceed;
+      [](IConfigPageEx& P) -> int32_t {
         // 0 means valid here, the opposite of the other truth values.
-        return P->CheckSucceed() ? 0 : -1;
+        return P.CheckSucceed() ? 0 : -1;
       },
       Page);
 }
 
 void HV_STDCALL ConfigNext(uint32_t Page) {
   GuardPage(
-      "ConfigNext", kNoAnswer, Page,
-      [](IConfigPageEx* P) {
-        if (P) P->Next();
-      },
-      Page);
+      "ConfigNext", kNoAnswer, Page, [](IConfigPageEx& P) { P.Next(); }, Page);
 }
 
 void HV_STDCALL ConfigPrevious(uint32_t Page) {
   GuardPage(
-      "ConfigPrevious", kNoAnswer, Page,
-      [](IConfigPageEx* P) {
-        if (P) P->Previous();
-      },
-      Page);
+      "ConfigPrevious", kNoAnswer, Page, [](IConfigPageEx& P) { P.Previous(); }, Page);
 }
 
 void HV_STDCALL ConfigFirst(uint32_t Page) {
   GuardPage(
-      "ConfigFirst", kNoAnswer, Page,
-      [](IConfigPageEx* P) {
-        if (P) P->First();
-      },
-      Page);
+      "ConfigFirst", kNoAnswer, Page, [](IConfigPageEx& P) { P.First(); }, Page);
 }
 
 void HV_STDCALL ConfigLast(uint32_t Page) {
   GuardPage(
-      "ConfigLast", kNoAnswer, Page,
-      [](IConfigPageEx* P) {
-        if (P) P->Last();
-      },
-      Page);
+      "ConfigLast", kNoAnswer, Page, [](IConfigPageEx& P) { P.Last(); }, Page);
 }
 
 void HV_STDCALL ConfigUpdate(uint32_t Page) {
   GuardPage(
-      "ConfigUpdate", kNoAnswer, Page,
-      [](IConfigPageEx* P) {
-        if (P) P->UpdatePort();
-      },
-      Page);
+      "ConfigUpdate", kNoAnswer, Page, [](IConfigPageEx& P) { P.UpdatePort(); }, Page);
 }
 
 uint32_t HV_STDCALL ConfigPort(uint32_t Page) {
   return GuardPage(
       "ConfigPort", static_cast<uint32_t>(HV_NEUTRAL_ConfigPort), Page,
-      [](IConfigPageEx* P) -> uint32_t {
-        if (!P) return HV_NEUTRAL_ConfigPort;
+      [](IConfigPageEx& P) -> uint32_t {
         TComPtr<ITransPort> WorkPort;
-        P->GetWorkPort(WorkPort.Put());
+        P.GetWorkPort(WorkPort.Put());
         TComPtr<ITransNode> Node = WorkPort.Query<ITransNode>();
         // The handle the page registered its working port under (0 when it did not).
         return Node ? GetHandleRegistry().HandleOf(Node.Get(), THandleKind::Port) : 0;

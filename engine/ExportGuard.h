@@ -4,7 +4,7 @@
 // host.
 //
 //   return GuardPort("IsEof", HV_NEUTRAL_IsEof, Handle, [&](const TPortView& Port) { ... }, Handle);
-//   GuardPage("ConfigNext", kNoAnswer, Page, [&](IConfigPageEx* P) { ... }, Page);
+//   GuardPage("ConfigNext", kNoAnswer, Page, [&](IConfigPageEx& P) { ... }, Page);
 //   return Guard("EngineGetType", 0, [&] { ... });
 //
 // A body without a result takes kNoAnswer as its neutral answer. Arguments after the body are the
@@ -132,9 +132,10 @@ inline TRet GuardPort(const char* Name, std::type_identity_t<TNeutralOf<TRet>> N
       Name, Neutral, [&]() -> TRet { return GetHandleRegistry().WithPort(Handle, Body); }, Args...);
 }
 
-// Body(Page) for the configuration page under Handle (null when Handle names no live page), guarded as
-// Guard does; the page is kept alive, and its finish waiting, for the call.
-template <class TBody, class... TArgs, class TRet = std::invoke_result_t<TBody&, IConfigPageEx*>>
+// Body(Page) for the configuration page under Handle, guarded as Guard does; the page is kept alive, and
+// its finish waiting, for the call. Neutral, without running Body, when Handle names no live page: every
+// page call answers a dead page as it answers an error.
+template <class TBody, class... TArgs, class TRet = std::invoke_result_t<TBody&, IConfigPageEx&>>
 inline TRet GuardPage(const char* Name, std::type_identity_t<TNeutralOf<TRet>> Neutral, uint32_t Handle,
                       TBody&& Body, TArgs... Args) noexcept {
   return Guard(
@@ -142,7 +143,8 @@ inline TRet GuardPage(const char* Name, std::type_identity_t<TNeutralOf<TRet>> N
       [&]() -> TRet {
         const TCountedCall Call = GetHandleRegistry().ResolveCall(Handle, THandleKind::Page);
         const TComPtr<IConfigPageEx> Page = TComPtr<IInterface>(Call.Get()).Query<IConfigPageEx>();
-        return Body(Page.Get());
+        if (!Page) return guard_detail::Answer<TRet>(Neutral);
+        return Body(*Page);
       },
       Args...);
 }
