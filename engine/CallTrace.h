@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <type_traits>
+#include <utility>
 
 namespace halvern::trace {
 
@@ -48,9 +50,7 @@ void AppendArg(std::string& Line, const void* Value);
 
 template <class T>
 void AppendValue(std::string& Line, const T& Value) {
-  if constexpr (std::is_same_v<T, TText>)
-    AppendArg(Line, Value);
-  else if constexpr (std::is_pointer_v<T>)
+  if constexpr (std::is_pointer_v<T>)
     AppendArg(Line, reinterpret_cast<const void*>(Value));
   else if constexpr (std::is_floating_point_v<T>)
     AppendArg(Line, static_cast<double>(Value));
@@ -58,6 +58,38 @@ void AppendValue(std::string& Line, const T& Value) {
     AppendArg(Line, static_cast<int64_t>(Value));
   else
     AppendArg(Line, static_cast<uint64_t>(Value));
+}
+
+// One argument of AppendArgs, with the ones beside it.
+template <size_t I, class TTuple>
+void AppendArgAt(std::string& Line, const TTuple& All) {
+  using T = std::remove_cvref_t<std::tuple_element_t<I, TTuple>>;
+  if constexpr (std::is_same_v<T, const char*>) {
+    TText Text{std::get<I>(All)};
+    if constexpr (I + 1 < std::tuple_size_v<TTuple>) {
+      using TNext = std::remove_cvref_t<std::tuple_element_t<I + 1, TTuple>>;
+      const TNext& Next = std::get<I + 1>(All);
+      if constexpr (std::is_same_v<TNext, int32_t>)
+        Text.Length = Next > 0 ? Next : 0;
+      else if constexpr (std::is_same_v<TNext, int32_t*>)
+        Text.Length = Next && *Next > 0 ? *Next : 0;
+    }
+    AppendArg(Line, Text);
+  } else {
+    AppendValue(Line, std::get<I>(All));
+  }
+}
+
+// A call's arguments, in order and comma-separated, each as its type shows it: a const char* is a GBK
+// text, counted by the argument after it when that is its length (an int32_t, or a pointer to one, as
+// the exports pass texts), else read up to its zero byte; any other pointer is an address.
+template <class... TArgs>
+void AppendArgs(std::string& Line, const TArgs&... Args) {
+  const std::tuple<const TArgs&...> All(Args...);
+  [&]<size_t... I>(std::index_sequence<I...>) {
+    ((Line += I == 0 ? "" : ", ", AppendArgAt<I>(Line, All)), ...);
+  }
+  (std::index_sequence_for<TArgs...>());
 }
 
 // The line's head: time, thread and "Name(".

@@ -1,6 +1,5 @@
 // The configuration exports: showing a port's page in a host window, walking and validating it, and
 // reaching the working port it edits.
-#include "engine/CallGate.h"
 #include "engine/ExportGuard.h"
 #include "engine/HandleRegistry.h"
 #include "halvern.h"
@@ -30,10 +29,10 @@ void ShowOrUndo(IConfigPageEx& NewPage, void* ParentWindow, int32_t Flag) {
 }  // namespace
 
 int32_t HV_STDCALL ConfigInit(uint32_t Handle, void* ParentWindow, int32_t Flag, uint32_t* Page) {
+  // A dead handle, or a port without a node, is not a port this can make a page for.
   return GuardPort(
-      "ConfigInit", HV_NEUTRAL_ConfigInit, Handle,
+      {ENGINE_ERR_HANDLE, HV_NEUTRAL_ConfigInit}, Handle, &TPortView::Node,
       [&](const TPortView& Port) -> int32_t {
-        if (!Port.Node) return ENGINE_ERR_HANDLE;
         const int32_t Kind = Port.Node->GetKind();
         if (Kind != ENGINE_PORT_IMPORT && Kind != ENGINE_PORT_EXPORT) return ENGINE_ERR_TYPE;
         // Without a place for the handle the page could never be ended: make none.
@@ -50,32 +49,29 @@ int32_t HV_STDCALL ConfigInit(uint32_t Handle, void* ParentWindow, int32_t Flag,
 
 void HV_STDCALL ConfigFina(uint32_t Page) {
   Guard(
-      "ConfigFina", kNoAnswer,
+      kNoAnswer,
       [&] {
         // The handle goes first, whatever hiding the page then does: the host ends the page here.
-        TComPtr<IInterface> P = GetHandleRegistry().Take(Page, THandleKind::Page);
-        if (P) FinishWhenIdle(std::move(P), &HidePageOf);
+        GetHandleRegistry().Remove(Page, THandleKind::Page, &HidePageOf);
       },
       Page);
 }
 
 int32_t HV_STDCALL ConfigIsBOF(uint32_t Page) {
   return GuardPage(
-      "ConfigIsBOF", HV_NEUTRAL_ConfigIsBOF, Page,
-      [](IConfigPageEx& P) -> int32_t { return P.IsBOF() ? -1 : 0; }, Page);
+      HV_NEUTRAL_ConfigIsBOF, Page, [](IConfigPageEx& P) -> int32_t { return P.IsBOF() ? -1 : 0; }, Page);
 }
 
 int32_t HV_STDCALL ConfigIsEOF(uint32_t Page) {
   return GuardPage(
-      "ConfigIsEOF", HV_NEUTRAL_ConfigIsEOF, Page,
-      [](IConfigPageEx& P) -> int32_t { return P.IsEOF() ? -1 : 0; }, Page);
+      HV_NEUTRAL_ConfigIsEOF, Page, [](IConfigPageEx& P) -> int32_t { return P.IsEOF() ? -1 : 0; }, Page);
 }
 
 int32_t HV_STDCALL ConfigCheckSucceed(uint32_t Page) {
   // An error while checking answers as a dead handle does: not valid, and not "entries invalid"
   // either, which only a completed check may say.
   return GuardPage(
-      "ConfigCheckSucceed", HV_NEUTRAL_ConfigCheckSucceed, Page,
+      HV_NEUTRAL_ConfigCheckSucceed, Page,
       [](IConfigPageEx& P) -> int32_t {
         // 0 means valid here, the opposite of the other truth values.
         return P.CheckSucceed() ? 0 : -1;
@@ -85,38 +81,39 @@ int32_t HV_STDCALL ConfigCheckSucceed(uint32_t Page) {
 
 void HV_STDCALL ConfigNext(uint32_t Page) {
   GuardPage(
-      "ConfigNext", kNoAnswer, Page, [](IConfigPageEx& P) { P.Next(); }, Page);
+      kNoAnswer, Page, [](IConfigPageEx& P) { P.Next(); }, Page);
 }
 
 void HV_STDCALL ConfigPrevious(uint32_t Page) {
   GuardPage(
-      "ConfigPrevious", kNoAnswer, Page, [](IConfigPageEx& P) { P.Previous(); }, Page);
+      kNoAnswer, Page, [](IConfigPageEx& P) { P.Previous(); }, Page);
 }
 
 void HV_STDCALL ConfigFirst(uint32_t Page) {
   GuardPage(
-      "ConfigFirst", kNoAnswer, Page, [](IConfigPageEx& P) { P.First(); }, Page);
+      kNoAnswer, Page, [](IConfigPageEx& P) { P.First(); }, Page);
 }
 
 void HV_STDCALL ConfigLast(uint32_t Page) {
   GuardPage(
-      "ConfigLast", kNoAnswer, Page, [](IConfigPageEx& P) { P.Last(); }, Page);
+      kNoAnswer, Page, [](IConfigPageEx& P) { P.Last(); }, Page);
 }
 
 void HV_STDCALL ConfigUpdate(uint32_t Page) {
   GuardPage(
-      "ConfigUpdate", kNoAnswer, Page, [](IConfigPageEx& P) { P.UpdatePort(); }, Page);
+      kNoAnswer, Page, [](IConfigPageEx& P) { P.UpdatePort(); }, Page);
 }
 
 uint32_t HV_STDCALL ConfigPort(uint32_t Page) {
   return GuardPage(
-      "ConfigPort", static_cast<uint32_t>(HV_NEUTRAL_ConfigPort), Page,
+      static_cast<uint32_t>(HV_NEUTRAL_ConfigPort), Page,
       [](IConfigPageEx& P) -> uint32_t {
         TComPtr<ITransPort> WorkPort;
         P.GetWorkPort(WorkPort.Put());
         TComPtr<ITransNode> Node = WorkPort.Query<ITransNode>();
         // The handle the page registered its working port under (0 when it did not).
-        return Node ? GetHandleRegistry().HandleOf(Node.Get(), THandleKind::Port) : 0;
+        return Node ? GetHandleRegistry().HandleOf(Node.Get(), THandleKind::Port)
+                    : static_cast<uint32_t>(HV_NEUTRAL_ConfigPort);
       },
       Page);
 }

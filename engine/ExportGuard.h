@@ -1,14 +1,23 @@
-// The one boundary every export and value procedure goes through: resolve the call's handle, run its
-// body, turn any error the body raises into the call's neutral answer (halvern.h says each one), and,
-// while the call trace is on, write the call's line with what was swallowed. Nothing unwinds into the
-// host.
+// The one boundary every export and value procedure goes through: enter the call's handle, answer a
+// dead one, run the body, turn any error the body raises into the call's neutral answer (halvern.h says
+// each one), and, while the call trace is on, write the call's line with what was swallowed. Nothing
+// unwinds into the host.
 //
-//   return GuardPort("IsEof", HV_NEUTRAL_IsEof, Handle, [&](const TPortView& Port) { ... }, Handle);
-//   GuardPage("ConfigNext", kNoAnswer, Page, [&](IConfigPageEx& P) { ... }, Page);
-//   return Guard("EngineGetType", 0, [&] { ... });
+//   return GuardPort(HV_NEUTRAL_IsEof, Handle, &TPortView::Reader,
+//                    [](const TPortView& Port) -> int32_t { ... }, Handle);
+//   GuardPage(kNoAnswer, Page, [](IConfigPageEx& P) { ... }, Page);
+//   return Guard(ENGINE_TYPE_CE_TEXT, [] { ... });
 //
-// A body without a result takes kNoAnswer as its neutral answer. Arguments after the body are the
-// call's arguments, in order, as the trace shows them (trace::TText for a text).
+// The first argument is the call's neutral answer (kNoAnswer for a body without a result). The call's
+// name in the trace is the name of the function the guard is called from, as the compiler knows it, so
+// no body spells it. The arguments after the body are the call's own parameters, passed as received and
+// in their order (a test holds every export and value procedure to that); the trace shows each by its
+// type (trace::AppendArgs).
+//
+// A port body runs only for a live port handle whose port offers the interface it names (Node, Port,
+// Reader, Writer), and may use that one without a test; a page body only for a live page handle. Else
+// the guard answers the dead-handle answer without running the body: what a port of the wrong
+// direction gets too.
 //
 // While the trace is off the guard adds one relaxed load to the body; errors are then swallowed
 // silently, as they always were.
@@ -35,6 +44,23 @@ inline constexpr TNoAnswer kNoAnswer{};
 template <class TRet>
 using TNeutralOf = std::conditional_t<std::is_void_v<TRet>, TNoAnswer, TRet>;
 
+// What a call answers when it cannot run: Dead for a dead handle (or a port without the interface the
+// body needs), Failed for an error inside the engine; the same value unless two are given. Made where
+// the guard is called, it also takes that function's name for the trace.
+template <class T>
+struct TNeutral {
+  TNeutral(T Answer, const char* Caller = __builtin_FUNCTION()) noexcept
+      : Dead(Answer), Failed(Answer), Name(Caller) {}
+  TNeutral(T DeadAnswer, T FailedAnswer, const char* Caller = __builtin_FUNCTION()) noexcept
+      : Dead(DeadAnswer), Failed(FailedAnswer), Name(Caller) {}
+  T Dead;
+  T Failed;
+  const char* Name;
+};
+
+template <class TRet>
+using TNeutralFor = std::type_identity_t<TNeutral<TNeutralOf<TRet>>>;
+
 namespace guard_detail {
 
 // An exception's message as the trace shows it (engine messages are GBK).
@@ -55,30 +81,16 @@ inline std::string ErrorText(std::exception_ptr Error) noexcept {
 
 // The call's line: Result as shown (empty for none), Error the exception being handled, or none. Out of
 // line, and given copies of the arguments, so that the untraced call keeps them in registers.
-template <class... TArgs>
-[[gnu::noinline]] void TraceCall(const char* Name, std::string_view Result, std::exception_ptr Error,
+template <class TRet, class... TArgs>
+[[gnu::noinline]] void TraceCall(const char* Name, const TNeutralOf<TRet>& Result, std::exception_ptr Error,
                                  TArgs... Args) noexcept {
   try {
+    std::string Shown;
+    if constexpr (!std::is_void_v<TRet>) trace::AppendValue(Shown, Result);
     std::string Line = trace::BeginLine(Name);
-    [[maybe_unused]] const char* Separator = "";
-    ((Line += std::exchange(Separator, ", "), trace::AppendValue(Line, Args)), ...);
-    trace::EndLine(Line, Result, Error ? ErrorText(Error) : std::string());
+    trace::AppendArgs(Line, Args...);
+    trace::EndLine(Line, Shown, Error ? ErrorText(Error) : std::string());
   } catch (...) {
-  }
-}
-
-template <class TRet, class... TArgs>
-[[gnu::noinline]] void TraceResult(const char* Name, const TNeutralOf<TRet>& Result, std::exception_ptr Error,
-                                   TArgs... Args) noexcept {
-  if constexpr (std::is_void_v<TRet>) {
-    TraceCall(Name, {}, Error, Args...);
-  } else {
-    try {
-      std::string Shown;
-      trace::AppendValue(Shown, Result);
-      TraceCall(Name, Shown, Error, Args...);
-    } catch (...) {
-    }
   }
 }
 
@@ -103,48 +115,48 @@ TRet Answer(TNeutralOf<TRet> Value) noexcept {
 
 }  // namespace guard_detail
 
-// Body() or, should it raise, Neutral (of the body's result type, kNoAnswer for none). The line is
-// written once the body has returned.
+// Body() or, should it raise, the failed answer. The line is written once the body has returned.
 template <class TBody, class... TArgs, class TRet = std::invoke_result_t<TBody&>>
-inline TRet Guard(const char* Name, std::type_identity_t<TNeutralOf<TRet>> Neutral, TBody&& Body,
-                  TArgs... Args) noexcept {
+inline TRet Guard(TNeutralFor<TRet> Neutral, TBody&& Body, TArgs... Args) noexcept {
   TNeutralOf<TRet> Result;
   try {
     Result = guard_detail::RunBody<TRet>(Body);
   } catch (...) {
-    if (trace::Enabled()) guard_detail::TraceResult<TRet>(Name, Neutral, std::current_exception(), Args...);
-    return guard_detail::Answer<TRet>(Neutral);
+    if (trace::Enabled())
+      guard_detail::TraceCall<TRet>(Neutral.Name, Neutral.Failed, std::current_exception(), Args...);
+    return guard_detail::Answer<TRet>(Neutral.Failed);
   }
   if (trace::Enabled()) [[unlikely]]
-    guard_detail::TraceResult<TRet>(Name, Result, nullptr, Args...);
+    guard_detail::TraceCall<TRet>(Neutral.Name, Result, nullptr, Args...);
   return guard_detail::Answer<TRet>(Result);
 }
 
-// Body(Port) for the port under Handle, guarded as Guard does. Port holds the port's interfaces, kept
-// alive (and its finish waiting) for the call; all of them are null when Handle names no live port, and
-// those the port does not offer are null too, so the body tests the one it needs. A call on the port
-// the thread used last takes no lock and counts nothing: the record and value calls run once per record
-// and value.
-template <class TBody, class... TArgs, class TRet = std::invoke_result_t<TBody&, const TPortView&>>
-inline TRet GuardPort(const char* Name, std::type_identity_t<TNeutralOf<TRet>> Neutral, uint32_t Handle,
-                      TBody&& Body, TArgs... Args) noexcept {
+// Body(Port) for the port under Handle when it offers Needs (one of Port's interfaces), guarded as Guard
+// does; the port stays as it is, and its closing waits, for the call.
+template <class TNeed, class TBody, class... TArgs,
+          class TRet = std::invoke_result_t<TBody&, const TPortView&>>
+inline TRet GuardPort(TNeutralFor<TRet> Neutral, uint32_t Handle, TNeed* TPortView::*Needs, TBody&& Body,
+                      TArgs... Args) noexcept {
   return Guard(
-      Name, Neutral, [&]() -> TRet { return GetHandleRegistry().WithPort(Handle, Body); }, Args...);
+      Neutral,
+      [&]() -> TRet {
+        const THandleRegistry::TCall Call = GetHandleRegistry().Enter(Handle, THandleKind::Port);
+        if (!Call || !(Call.Port().*Needs)) return guard_detail::Answer<TRet>(Neutral.Dead);
+        return Body(Call.Port());
+      },
+      Args...);
 }
 
-// Body(Page) for the configuration page under Handle, guarded as Guard does; the page is kept alive, and
-// its finish waiting, for the call. Neutral, without running Body, when Handle names no live page: every
-// page call answers a dead page as it answers an error.
+// Body(Page) for the configuration page under Handle, guarded as Guard does; the page stays as it is,
+// and its closing waits, for the call.
 template <class TBody, class... TArgs, class TRet = std::invoke_result_t<TBody&, IConfigPageEx&>>
-inline TRet GuardPage(const char* Name, std::type_identity_t<TNeutralOf<TRet>> Neutral, uint32_t Handle,
-                      TBody&& Body, TArgs... Args) noexcept {
+inline TRet GuardPage(TNeutralFor<TRet> Neutral, uint32_t Handle, TBody&& Body, TArgs... Args) noexcept {
   return Guard(
-      Name, Neutral,
+      Neutral,
       [&]() -> TRet {
-        const TCountedCall Call = GetHandleRegistry().ResolveCall(Handle, THandleKind::Page);
-        const TComPtr<IConfigPageEx> Page = TComPtr<IInterface>(Call.Get()).Query<IConfigPageEx>();
-        if (!Page) return guard_detail::Answer<TRet>(Neutral);
-        return Body(*Page);
+        const THandleRegistry::TCall Call = GetHandleRegistry().Enter(Handle, THandleKind::Page);
+        if (!Call || !Call.Page()) return guard_detail::Answer<TRet>(Neutral.Dead);
+        return Body(*Call.Page());
       },
       Args...);
 }

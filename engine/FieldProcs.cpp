@@ -7,7 +7,6 @@
 #include <type_traits>
 
 #include "engine/ExportGuard.h"
-#include "engine/HandleRegistry.h"
 #include "engine/TextOut.h"
 #include "transport/BorrowedFields.h"
 #include "transport/DateTime.h"
@@ -18,21 +17,20 @@ namespace halvern {
 static_assert(sizeof(HV_GUID) == sizeof(TGuid));
 static_assert(sizeof(HV_SYSTEMTIME) == sizeof(TDateTimeParts));
 
-using trace::TText;
-
 namespace {
 
 // The column Index of an import port as a reader; empty when any step yields nothing. View holds the
-// interfaces of the call's resolved port, kept alive for the whole call.
+// interfaces of the call's port (its Reader, which the guard found), kept as they are for the call.
 TComPtr<IFieldReader> ReaderField(const TPortView& View, int32_t Index) {
   TComPtr<ITransField> Field;
-  if (View.Reader) View.Reader->GetField(Index, Field.Put());
+  View.Reader->GetField(Index, Field.Put());
   return Field.Query<IFieldReader>();
 }
 
+// As ReaderField, for an export port (its Writer).
 TComPtr<IFieldWriter> WriterField(const TPortView& View, int32_t Index) {
   TComPtr<ITransField> Field;
-  if (View.Writer) View.Writer->GetField(Index, Field.Put());
+  View.Writer->GetField(Index, Field.Put());
   return Field.Query<IFieldWriter>();
 }
 
@@ -59,34 +57,33 @@ void ZeroOut(void* Out, size_t Size) noexcept {
 [[gnu::noinline]] int32_t ReadTextFromField(const TPortView& View, int32_t Index, char* Buffer,
                                             int32_t* Size) {
   TComPtr<IFieldReader> Field = ReaderField(View, Index);
-  if (!Field || !Size) return 0;
+  if (!Field || !Size) return HV_NEUTRAL_READ_TEXT;
   return TextOut(Field->GetAsString(), Buffer, Size);
 }
 
 int32_t HV_STDCALL ReadTextValue(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) {
   return GuardPort(
-      "ReadTextValue", 0, Handle,
+      HV_NEUTRAL_READ_TEXT, Handle, &TPortView::Reader,
       [&](const TPortView& Port) -> int32_t {
         // No null test: a null column reads as whatever text it holds.
-        if (!Port.Reader) return 0;
         // The port's own fast access, when it has one, reads the same text without a column reference or
         // a copy: this runs once per value of an import.
         if (IBorrowedFieldAccess* Fast = Port.Fields) {
           std::string_view Text;
-          if (!Fast->ReadFieldText(Index, &Text) || !Size) return 0;
+          if (!Fast->ReadFieldText(Index, &Text) || !Size) return HV_NEUTRAL_READ_TEXT;
           return TextOut(Text, Buffer, Size);
         }
         return ReadTextFromField(Port, Index, Buffer, Size);
       },
-      Handle, Index, static_cast<const void*>(Buffer), Size);
+      Handle, Index, Buffer, Size);
 }
 
 int32_t HV_STDCALL ReadIntegerValue(uint32_t Handle, int32_t Index) {
   return GuardPort(
-      "ReadIntegerValue", 0, Handle,
+      HV_NEUTRAL_READ_INTEGER, Handle, &TPortView::Reader,
       [&](const TPortView& Port) -> int32_t {
         TComPtr<IFieldReader> Field = ValueField(Port, Index);
-        if (!Field) return 0;
+        if (!Field) return HV_NEUTRAL_READ_INTEGER;
         // By the column's own type, whatever type the host asked for.
         switch (Field->GetFieldType()) {
           case ftByte: return Field->GetAsByte();
@@ -96,7 +93,7 @@ int32_t HV_STDCALL ReadIntegerValue(uint32_t Handle, int32_t Index) {
           case ftSmallInt: return Field->GetAsSmallInt();
           case ftInteger: return Field->GetAsInteger();
           case ftBoolean: return Field->GetAsBoolean() ? 1 : 0;
-          default: return 0;
+          default: return HV_NEUTRAL_READ_INTEGER;
         }
       },
       Handle, Index);
@@ -104,51 +101,52 @@ int32_t HV_STDCALL ReadIntegerValue(uint32_t Handle, int32_t Index) {
 
 int64_t HV_STDCALL ReadInt64Value(uint32_t Handle, int32_t Index) {
   return GuardPort(
-      "ReadInt64Value", 0, Handle,
+      HV_NEUTRAL_READ_INT64, Handle, &TPortView::Reader,
       [&](const TPortView& Port) -> int64_t {
         TComPtr<IFieldReader> Field = ValueField(Port, Index);
-        return Field ? Field->GetAsInt64() : 0;
+        return Field ? Field->GetAsInt64() : HV_NEUTRAL_READ_INT64;
       },
       Handle, Index);
 }
 
 float HV_STDCALL ReadSingleValue(uint32_t Handle, int32_t Index) {
   return GuardPort(
-      "ReadSingleValue", 0.0f, Handle,
+      HV_NEUTRAL_READ_SINGLE, Handle, &TPortView::Reader,
       [&](const TPortView& Port) -> float {
         TComPtr<IFieldReader> Field = ValueField(Port, Index);
-        return Field ? Field->GetAsSingle() : 0.0f;
+        return Field ? Field->GetAsSingle() : HV_NEUTRAL_READ_SINGLE;
       },
       Handle, Index);
 }
 
 double HV_STDCALL ReadDoubleValue(uint32_t Handle, int32_t Index) {
   return GuardPort(
-      "ReadDoubleValue", 0.0, Handle,
+      HV_NEUTRAL_READ_DOUBLE, Handle, &TPortView::Reader,
       [&](const TPortView& Port) -> double {
         TComPtr<IFieldReader> Field = ValueField(Port, Index);
-        return Field ? Field->GetAsDouble() : 0.0;
+        return Field ? Field->GetAsDouble() : HV_NEUTRAL_READ_DOUBLE;
       },
       Handle, Index);
 }
 
 int32_t HV_STDCALL ReadValueText(uint32_t Handle, int32_t Index, char* Buffer, int32_t* Size) {
   return GuardPort(
-      "ReadValueText", 0, Handle,
+      HV_NEUTRAL_READ_TEXT, Handle, &TPortView::Reader,
       [&](const TPortView& Port) -> int32_t {
         TComPtr<IFieldReader> Field = ValueField(Port, Index);
-        if (!Field || !Size) return 0;
+        if (!Field || !Size) return HV_NEUTRAL_READ_TEXT;
         return TextOut(FieldValueToText(Field.Get()), Buffer, Size);
       },
-      Handle, Index, static_cast<const void*>(Buffer), Size);
+      Handle, Index, Buffer, Size);
 }
 
 void HV_STDCALL ReadGuidValue(HV_GUID* Out, uint32_t Handle, int32_t Index) {
+  // Zeroed first: what a dead handle, a missing value or an error leaves.
+  if (Out) ZeroOut(Out, sizeof *Out);
   GuardPort(
-      "ReadGuidValue", kNoAnswer, Handle,
+      kNoAnswer, Handle, &TPortView::Reader,
       [&](const TPortView& Port) {
         if (!Out) return;
-        ZeroOut(Out, sizeof *Out);
         TGuid Value{};
         if (TComPtr<IFieldReader> Field = ValueField(Port, Index)) Field->GetAsGuid(Value);
         std::memcpy(Out, &Value, sizeof Value);
@@ -157,11 +155,12 @@ void HV_STDCALL ReadGuidValue(HV_GUID* Out, uint32_t Handle, int32_t Index) {
 }
 
 void HV_STDCALL ReadDateTimeValue(HV_SYSTEMTIME* Out, uint32_t Handle, int32_t Index) {
+  // Zeroed first: what a dead handle, a missing value or an error leaves.
+  if (Out) ZeroOut(Out, sizeof *Out);
   GuardPort(
-      "ReadDateTimeValue", kNoAnswer, Handle,
+      kNoAnswer, Handle, &TPortView::Reader,
       [&](const TPortView& Port) {
         if (!Out) return;
-        ZeroOut(Out, sizeof *Out);
         // A value that names no day of the years 1 to 9999 reads as the zeroed record, like an empty one.
         TDateTimeParts Parts;
         if (TComPtr<IFieldReader> Field = ValueField(Port, Index))
@@ -175,22 +174,22 @@ void HV_STDCALL ReadDateTimeValue(HV_SYSTEMTIME* Out, uint32_t Handle, int32_t I
 
 int32_t HV_STDCALL ReadWideTextValue(uint32_t Handle, int32_t Index, uint16_t* Buffer, int32_t* Size) {
   return GuardPort(
-      "ReadWideTextValue", 0, Handle,
+      HV_NEUTRAL_READ_WIDETEXT, Handle, &TPortView::Reader,
       [&](const TPortView& Port) -> int32_t {
         TComPtr<IFieldReader> Field = ReaderField(Port, Index);
         if (!Field || !Size) return 0;
         return WideTextOut(Field->GetAsWideString(), Buffer, Size);
       },
-      Handle, Index, static_cast<const void*>(Buffer), Size);
+      Handle, Index, Buffer, Size);
 }
 
 // Blob values are not offered; the five-argument shape keeps the host's stack balanced.
 int32_t HV_STDCALL ReadBlobValue(int32_t A1, int32_t A2, int32_t A3, int32_t A4, int32_t* Size) {
   return Guard(
-      "ReadBlobValue", 0,
+      HV_NEUTRAL_READ_BLOB,
       [&] {
         if (Size) *Size = -1;
-        return 0;
+        return HV_NEUTRAL_READ_BLOB;
       },
       A1, A2, A3, A4, Size);
 }
@@ -206,9 +205,9 @@ int32_t HV_STDCALL ReadBlobValue(int32_t A1, int32_t A2, int32_t A3, int32_t A4,
 
 void HV_STDCALL WriteTextValue(uint32_t Handle, int32_t Index, const char* Text, int32_t Length) {
   GuardPort(
-      "WriteTextValue", kNoAnswer, Handle,
+      kNoAnswer, Handle, &TPortView::Writer,
       [&](const TPortView& Port) {
-        if (!Text || !Port.Writer) return;
+        if (!Text) return;
         // As for reading: the port's fast access stores the same text without a column reference or a
         // temporary string.
         if (IBorrowedFieldAccess* Fast = Port.Fields) {
@@ -217,12 +216,12 @@ void HV_STDCALL WriteTextValue(uint32_t Handle, int32_t Index, const char* Text,
         }
         WriteTextToField(Port, Index, Text, Length);
       },
-      Handle, Index, TText{Text, Length > 0 ? Length : 0}, Length);
+      Handle, Index, Text, Length);
 }
 
 void HV_STDCALL WriteIntegerValue(uint32_t Handle, int32_t Index, int32_t Value) {
   GuardPort(
-      "WriteIntegerValue", kNoAnswer, Handle,
+      kNoAnswer, Handle, &TPortView::Writer,
       [&](const TPortView& Port) {
         TComPtr<IFieldWriter> Field = WriterField(Port, Index);
         if (!Field) return;
@@ -243,7 +242,7 @@ void HV_STDCALL WriteIntegerValue(uint32_t Handle, int32_t Index, int32_t Value)
 
 void HV_STDCALL WriteInt64Value(uint32_t Handle, int32_t Index, int64_t Value) {
   GuardPort(
-      "WriteInt64Value", kNoAnswer, Handle,
+      kNoAnswer, Handle, &TPortView::Writer,
       [&](const TPortView& Port) {
         if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsInt64(Value);
       },
@@ -252,7 +251,7 @@ void HV_STDCALL WriteInt64Value(uint32_t Handle, int32_t Index, int64_t Value) {
 
 void HV_STDCALL WriteSingleValue(uint32_t Handle, int32_t Index, float Value) {
   GuardPort(
-      "WriteSingleValue", kNoAnswer, Handle,
+      kNoAnswer, Handle, &TPortView::Writer,
       [&](const TPortView& Port) {
         if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsSingle(Value);
       },
@@ -261,7 +260,7 @@ void HV_STDCALL WriteSingleValue(uint32_t Handle, int32_t Index, float Value) {
 
 void HV_STDCALL WriteDoubleValue(uint32_t Handle, int32_t Index, double Value) {
   GuardPort(
-      "WriteDoubleValue", kNoAnswer, Handle,
+      kNoAnswer, Handle, &TPortView::Writer,
       [&](const TPortView& Port) {
         if (TComPtr<IFieldWriter> Field = WriterField(Port, Index)) Field->SetAsDouble(Value);
       },
@@ -270,22 +269,22 @@ void HV_STDCALL WriteDoubleValue(uint32_t Handle, int32_t Index, double Value) {
 
 int32_t HV_STDCALL WriteValueText(uint32_t Handle, int32_t Index, const char* Text, int32_t* Length) {
   return GuardPort(
-      "WriteValueText", 0, Handle,
+      HV_NEUTRAL_WRITE_VALUE_TEXT, Handle, &TPortView::Writer,
       [&](const TPortView& Port) -> int32_t {
-        if (!Length || (!Text && *Length > 0)) return 0;
+        if (!Length || (!Text && *Length > 0)) return HV_NEUTRAL_WRITE_VALUE_TEXT;
         TComPtr<IFieldWriter> Field = WriterField(Port, Index);
-        if (!Field) return 0;
+        if (!Field) return HV_NEUTRAL_WRITE_VALUE_TEXT;
         // Converts to the column's own type, or stores nothing when the text does not convert. A GUID text
         // in the wrong form raises; it too stores nothing and gives the neutral answer.
         AssignFieldValue(Field.Get(), TVariant::FromString(HostText(Text, *Length)));
         return -1;
       },
-      Handle, Index, TText{Text, Length && *Length > 0 ? *Length : 0}, Length);
+      Handle, Index, Text, Length);
 }
 
 void HV_STDCALL WriteGuidValue(uint32_t Handle, int32_t Index, const HV_GUID* Value) {
   GuardPort(
-      "WriteGuidValue", kNoAnswer, Handle,
+      kNoAnswer, Handle, &TPortView::Writer,
       [&](const TPortView& Port) {
         if (!Value) return;
         TGuid G;
@@ -297,7 +296,7 @@ void HV_STDCALL WriteGuidValue(uint32_t Handle, int32_t Index, const HV_GUID* Va
 
 void HV_STDCALL WriteDateTimeValue(uint32_t Handle, int32_t Index, const HV_SYSTEMTIME* Value) {
   GuardPort(
-      "WriteDateTimeValue", kNoAnswer, Handle,
+      kNoAnswer, Handle, &TPortView::Writer,
       [&](const TPortView& Port) {
         if (!Value) return;
         // The day of week is not read. A record that names no valid moment stores nothing.
@@ -313,7 +312,7 @@ void HV_STDCALL WriteDateTimeValue(uint32_t Handle, int32_t Index, const HV_SYST
 
 int32_t HV_STDCALL WriteWideTextValue(uint32_t Handle, int32_t Index, const uint16_t* Buffer, int32_t* Size) {
   return GuardPort(
-      "WriteWideTextValue", 0, Handle,
+      HV_NEUTRAL_WRITE_WIDETEXT, Handle, &TPortView::Writer,
       [&](const TPortView& Port) -> int32_t {
         if (!Size || (!Buffer && *Size > 1)) return 0;
         TComPtr<IFieldWriter> Field = WriterField(Port, Index);
@@ -324,12 +323,12 @@ int32_t HV_STDCALL WriteWideTextValue(uint32_t Handle, int32_t Index, const uint
         Field->SetAsWideString(Text);
         return -1;
       },
-      Handle, Index, static_cast<const void*>(Buffer), Size);
+      Handle, Index, Buffer, Size);
 }
 
 int32_t HV_STDCALL WriteBlobValue(int32_t A1, int32_t A2, int32_t A3, int32_t A4, int32_t A5) {
   return Guard(
-      "WriteBlobValue", 0, [] { return 0; }, A1, A2, A3, A4, A5);
+      HV_NEUTRAL_WRITE_BLOB, [] { return HV_NEUTRAL_WRITE_BLOB; }, A1, A2, A3, A4, A5);
 }
 
 // The public procedure types and these definitions must not drift apart.

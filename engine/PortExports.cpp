@@ -1,6 +1,5 @@
 // The exports for the engine's identity, a port's life, its options, record walking and the event
 // procedure. Like every export they know only the transport interfaces, never a port class.
-#include "engine/CallGate.h"
 #include "engine/EngineState.h"
 #include "engine/ExportGuard.h"
 #include "engine/HandleRegistry.h"
@@ -9,7 +8,6 @@
 #include "halvern.h"
 
 using namespace halvern;
-using trace::TText;
 
 namespace {
 
@@ -21,7 +19,7 @@ void ClosePort(IInterface* Obj) {
 
 int32_t HV_STDCALL EngineInit(int32_t PortType, uint32_t* Handle) {
   return Guard(
-      "EngineInit", HV_NEUTRAL_EngineInit,
+      HV_NEUTRAL_EngineInit,
       [&]() -> int32_t {
         const TEngineIdentity& Id = EngineIdentity();
         TPortFactory Factory = nullptr;
@@ -43,38 +41,35 @@ int32_t HV_STDCALL EngineInit(int32_t PortType, uint32_t* Handle) {
 
 void HV_STDCALL EngineFina(uint32_t Handle) {
   Guard(
-      "EngineFina", kNoAnswer,
+      kNoAnswer,
       [&] {
         // The handle goes first, whatever Close then does: the host treats it as finished.
-        TComPtr<IInterface> Port = GetHandleRegistry().Take(Handle, THandleKind::Port);
-        if (Port) FinishWhenIdle(std::move(Port), &ClosePort);
+        GetHandleRegistry().Remove(Handle, THandleKind::Port, &ClosePort);
       },
       Handle);
 }
 
 int32_t HV_STDCALL EngineGetType(void) {
-  return Guard("EngineGetType", ENGINE_TYPE_CE_TEXT, [] { return EngineIdentity().TypeNumber; });
+  return Guard(ENGINE_TYPE_CE_TEXT, [] { return EngineIdentity().TypeNumber; });
 }
 
 int32_t HV_STDCALL EngineGetName(char* Buffer, int32_t* Size) {
   return Guard(
-      "EngineGetName", HV_NEUTRAL_EngineGetName, [&] { return TextOut(EngineIdentity().Name, Buffer, Size); },
-      static_cast<void*>(Buffer), Size);
+      HV_NEUTRAL_EngineGetName, [&] { return TextOut(EngineIdentity().Name, Buffer, Size); }, Buffer, Size);
 }
 
 int32_t HV_STDCALL EngineDiscription(char* Buffer, int32_t* Size) {
   return Guard(
-      "EngineDiscription", HV_NEUTRAL_EngineDiscription,
-      [&] { return TextOut(EngineIdentity().Description, Buffer, Size); }, static_cast<void*>(Buffer), Size);
+      HV_NEUTRAL_EngineDiscription, [&] { return TextOut(EngineIdentity().Description, Buffer, Size); },
+      Buffer, Size);
 }
 
 void HV_STDCALL EngineSetEvent(uint32_t Handle, void* UserData, int32_t EventKind, HV_PROC Callback) {
   GuardPort(
-      "EngineSetEvent", kNoAnswer, Handle,
+      kNoAnswer, Handle, &TPortView::Node,
       [&](const TPortView& Port) {
         // The port answers for ITransEvents with the sink it stores; only the engine's own adapter is
         // changed, never a sink of another kind.
-        if (!Port.Node) return;
         TComPtr<ITransObject> Obj =
             TComPtr<ITransNode>(Port.Node).Query<ITransEvents>().Query<ITransObject>();
         if (!Obj) return;
@@ -86,75 +81,51 @@ void HV_STDCALL EngineSetEvent(uint32_t Handle, void* UserData, int32_t EventKin
 
 int32_t HV_STDCALL EngineGetOptions(uint32_t Handle, char* Buffer, int32_t* Size) {
   return GuardPort(
-      "EngineGetOptions", HV_NEUTRAL_EngineGetOptions, Handle,
+      HV_NEUTRAL_EngineGetOptions, Handle, &TPortView::Node,
       [&](const TPortView& Port) -> int32_t {
-        if (!Port.Node || !Size) return HV_NEUTRAL_EngineGetOptions;
+        if (!Size) return HV_NEUTRAL_EngineGetOptions;
         return TextOut(Port.Node->GetOptions(), Buffer, Size);
       },
-      Handle, static_cast<void*>(Buffer), Size);
+      Handle, Buffer, Size);
 }
 
 int32_t HV_STDCALL EngineSetOptions(uint32_t Handle, const char* Options) {
   return GuardPort(
-      "EngineSetOptions", HV_NEUTRAL_EngineSetOptions, Handle,
+      HV_NEUTRAL_EngineSetOptions, Handle, &TPortView::Node,
       [&](const TPortView& Port) -> int32_t {
-        if (!Port.Node) return HV_NEUTRAL_EngineSetOptions;
         return Port.Node->SetOptions(Options ? std::string(Options) : std::string());
       },
-      Handle, TText{Options});
+      Handle, Options);
 }
 
 void HV_STDCALL MoveFirst(uint32_t Handle) {
   GuardPort(
-      "MoveFirst", kNoAnswer, Handle,
-      [](const TPortView& Port) {
-        if (Port.Reader) Port.Reader->MoveFirst();
-      },
-      Handle);
+      kNoAnswer, Handle, &TPortView::Reader, [](const TPortView& Port) { Port.Reader->MoveFirst(); }, Handle);
 }
 
 void HV_STDCALL MoveNext(uint32_t Handle) {
   GuardPort(
-      "MoveNext", kNoAnswer, Handle,
-      [](const TPortView& Port) {
-        if (Port.Reader) Port.Reader->MoveNext();
-      },
-      Handle);
+      kNoAnswer, Handle, &TPortView::Reader, [](const TPortView& Port) { Port.Reader->MoveNext(); }, Handle);
 }
 
 int32_t HV_STDCALL IsEof(uint32_t Handle) {
   return GuardPort(
-      "IsEof", HV_NEUTRAL_IsEof, Handle,
-      [](const TPortView& Port) -> int32_t {
-        if (!Port.Reader) return HV_NEUTRAL_IsEof;
-        return Port.Reader->IsEof() ? 1 : 0;
-      },
-      Handle);
+      HV_NEUTRAL_IsEof, Handle, &TPortView::Reader,
+      [](const TPortView& Port) -> int32_t { return Port.Reader->IsEof() ? 1 : 0; }, Handle);
 }
 
 int32_t HV_STDCALL DataCount(uint32_t Handle) {
   return GuardPort(
-      "DataCount", HV_NEUTRAL_DataCount, Handle,
-      [](const TPortView& Port) -> int32_t {
-        return Port.Reader ? Port.Reader->GetRecordCount() : HV_NEUTRAL_DataCount;
-      },
-      Handle);
+      HV_NEUTRAL_DataCount, Handle, &TPortView::Reader,
+      [](const TPortView& Port) { return Port.Reader->GetRecordCount(); }, Handle);
 }
 
 void HV_STDCALL Append(uint32_t Handle) {
   GuardPort(
-      "Append", kNoAnswer, Handle,
-      [](const TPortView& Port) {
-        if (Port.Writer) Port.Writer->Append();
-      },
-      Handle);
+      kNoAnswer, Handle, &TPortView::Writer, [](const TPortView& Port) { Port.Writer->Append(); }, Handle);
 }
 
 void HV_STDCALL Post(uint32_t Handle) {
   GuardPort(
-      "Post", kNoAnswer, Handle,
-      [](const TPortView& Port) {
-        if (Port.Writer) Port.Writer->Post();
-      },
-      Handle);
+      kNoAnswer, Handle, &TPortView::Writer, [](const TPortView& Port) { Port.Writer->Post(); }, Handle);
 }

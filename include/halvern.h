@@ -173,6 +173,20 @@ typedef int32_t(HV_STDCALL* HV_WRITE_WIDETEXT_PROC)(uint32_t Handle, int32_t Ind
 typedef int32_t(HV_STDCALL* HV_WRITE_BLOB_PROC)(int32_t A1, int32_t A2, int32_t A3, int32_t A4,
                                                 int32_t A5); /* (2, 67): ignored, result 0 */
 
+/* The value procedures' neutral answers, for the cases above and any error inside the engine. The
+   procedures without a result then write nothing, except the GUID and date-time reads, which zero *Out.
+   A procedure that stores a value (HV_WRITE_VALUE_TEXT_PROC, HV_WRITE_WIDETEXT_PROC) answers -1. */
+#define HV_NEUTRAL_READ_TEXT 0 /* *Size untouched */
+#define HV_NEUTRAL_READ_INTEGER 0
+#define HV_NEUTRAL_READ_INT64 0
+#define HV_NEUTRAL_READ_SINGLE 0.0f
+#define HV_NEUTRAL_READ_DOUBLE 0.0
+#define HV_NEUTRAL_READ_WIDETEXT 0 /* *Size untouched */
+#define HV_NEUTRAL_READ_BLOB 0     /* its only answer */
+#define HV_NEUTRAL_WRITE_VALUE_TEXT 0
+#define HV_NEUTRAL_WRITE_WIDETEXT 0
+#define HV_NEUTRAL_WRITE_BLOB 0 /* its only answer */
+
 /* The 34 exports. X(return type, name, parameter list) keeps prototypes and pointer types in step. */
 #define HV_EXPORT_LIST(X)                                                                         \
   X(int32_t, EngineInit, (int32_t PortType, uint32_t * Handle))                                   \

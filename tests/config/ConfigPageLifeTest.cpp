@@ -101,15 +101,17 @@ TEST(ConfigPageLife, WorkingPortIsAHandleOnlyWhileShown) {
   const uint32_t Handle = Registry.HandleOf(Work.Get());
   EXPECT_NE(Handle, 0u);
   EXPECT_EQ(Registry.HandleOf(Node.Get()), 0u);
-  TComPtr<IInterface> Resolved = Registry.Resolve(Handle, THandleKind::Port);
-  EXPECT_EQ(Resolved.Query<ITransNode>(), Work);
-  Resolved = nullptr;
+  {
+    const THandleRegistry::TCall Call = Registry.Enter(Handle, THandleKind::Port);
+    ASSERT_TRUE(Call);
+    EXPECT_EQ(Call.Port().Node, Work.Get());
+  }
 
   // Shown twice, hidden once: the handle is gone all the same.
   F.Ref->ShowPage(nullptr, 0);
   F.Ref->HidePage();
   EXPECT_EQ(Registry.HandleOf(Work.Get()), 0u);
-  EXPECT_FALSE(Registry.Resolve(Handle, THandleKind::Port));
+  EXPECT_FALSE(Registry.Enter(Handle, THandleKind::Port));
   F.Ref->HidePage();
 }
 

@@ -12,7 +12,8 @@ namespace halvern::test {
 
 // The port registered under H, or empty: what the tests look at behind the exports.
 inline TComPtr<ITransNode> PortUnder(uint32_t H) {
-  return GetHandleRegistry().Resolve(H, THandleKind::Port).Query<ITransNode>();
+  const THandleRegistry::TCall Call = GetHandleRegistry().Enter(H, THandleKind::Port);
+  return TComPtr<ITransNode>(Call ? Call.Port().Node : nullptr);
 }
 
 // The probe the fake factories give their ports.

@@ -142,6 +142,7 @@ class TFakePort : public TObject,
     return N;
   }
   int32_t RefCount() const { return FRefCount; }
+  bool IsClosed() const { return FClosed; }
 
   // ITransNode
   std::string HV_STDCALL GetName() override { return "fake"; }
@@ -158,6 +159,7 @@ class TFakePort : public TObject,
   bool HV_STDCALL IsReady() override { return FKind == 1 || FKind == 2; }
   void HV_STDCALL Close() override {
     ++FProbe->Closed;
+    FClosed = true;
     if (ThrowOnClose) throw std::runtime_error("close failed");
   }
   bool HV_STDCALL CreateConfigPage(IConfigPageEx** Page) override;
@@ -213,6 +215,7 @@ class TFakePort : public TObject,
   ~TFakePort() override;
 
   std::atomic<int32_t> FRefCount{0};
+  std::atomic<bool> FClosed{false};
   int32_t FKind;
   size_t FColumnCount;
   TComPtr<ITransEvents> FEvents;
@@ -274,6 +277,7 @@ class TFakePage : public TObject, public IConfigPageEx {
  private:
   ~TFakePage() override = default;
   std::atomic<int32_t> FRefCount{0};
+  std::atomic<bool> FClosed{false};
   TComPtr<ITransNode> FPort;
   TComPtr<ITransNode> FWork;
   std::shared_ptr<TProbe> FProbe;
