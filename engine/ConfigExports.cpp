@@ -29,7 +29,7 @@ void ShowOrUndo(IConfigPageEx& NewPage, void* ParentWindow, int32_t Flag) {
 }  // namespace
 
 int32_t HV_STDCALL ConfigInit(uint32_t Handle, void* ParentWindow, int32_t Flag, uint32_t* Page) {
-  // A dead handle, or a port without a node, is not a port this can make a page for.
+  // A dead handle answers ENGINE_ERR_HANDLE, an error inside the engine ENGINE_ERR_CREATE.
   return GuardPort(
       {ENGINE_ERR_HANDLE, HV_NEUTRAL_ConfigInit}, Handle, &TPortView::Node,
       [&](const TPortView& Port) -> int32_t {

@@ -1,7 +1,10 @@
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "engine/CallTrace.h"
@@ -62,6 +65,79 @@ TEST_F(CallTraceTest, OneLinePerCallWithArgumentsResultAndSwallowedError) {
   EXPECT_TRUE(Has(L[2], "\"" + std::string(64, 'x') + "...\")")) << "cut at 64 bytes: " << L[2];
   EXPECT_TRUE(Has(L[4], "ReadTextValue(48879, 0, NULL, NULL) = 0")) << L[4];
   EXPECT_FALSE(Has(L[4], "swallowed"));
+}
+
+// An argument that tells its position apart: integers count up from 11 (a handle that names nothing),
+// pointers are null. Shown as the trace should show it.
+template <class T>
+T ArgAt(size_t Position) {
+  if constexpr (std::is_pointer_v<T>)
+    return nullptr;
+  else
+    return static_cast<T>(Position + 11);
+}
+template <class T>
+std::string ShownAt(size_t Position) {
+  return std::is_pointer_v<T> ? "NULL" : std::to_string(Position + 11);
+}
+
+// Calls Proc with position-telling arguments; returns "Name(arguments)" as its line must show it.
+template <class R, class... P, size_t... I>
+std::string CallAndShow(const char* Name, R(HV_STDCALL* Proc)(P...), std::index_sequence<I...>) {
+  Proc(ArgAt<P>(I)...);
+  std::string Shown = std::string(Name) + "(";
+  ((Shown += (I == 0 ? "" : ", ") + ShownAt<P>(I)), ...);
+  return Shown + ")";
+}
+template <class R, class... P>
+std::string CallAndShow(const char* Name, R(HV_STDCALL* Proc)(P...)) {
+  return CallAndShow(Name, Proc, std::index_sequence_for<P...>());
+}
+// Every export and value procedure writes its own name and its own parameters, in order: no body can
+// name another call or leave out, add or reorder an argument.
+TEST_F(CallTraceTest, EveryCallShowsItsNameAndItsParameters) {
+  auto Proc = [](int32_t Direction, int32_t FieldType) { return ::FieldGetProc(Direction, FieldType); };
+  const HV_PROC Read[] = {Proc(1, HV_FT_STRING), Proc(1, HV_FT_INTEGER), Proc(1, HV_FT_INT64),
+                          Proc(1, HV_FT_SINGLE), Proc(1, HV_FT_DOUBLE),  Proc(1, HV_FT_EXTENDED),
+                          Proc(1, HV_FT_GUID),   Proc(1, HV_FT_DATE),    Proc(1, HV_FT_WIDESTRING),
+                          Proc(1, HV_FT_BLOB)};
+  const HV_PROC Write[] = {Proc(2, HV_FT_STRING), Proc(2, HV_FT_INTEGER), Proc(2, HV_FT_INT64),
+                           Proc(2, HV_FT_SINGLE), Proc(2, HV_FT_DOUBLE),  Proc(2, HV_FT_EXTENDED),
+                           Proc(2, HV_FT_GUID),   Proc(2, HV_FT_DATE),    Proc(2, HV_FT_WIDESTRING),
+                           Proc(2, HV_FT_BLOB)};
+  std::filesystem::remove(Path);
+  trace::Start(Path);
+  std::vector<std::string> Expected;
+#define HV_CALL_EXPORT(Ret, Name, Params) Expected.push_back(CallAndShow(#Name, &::Name));
+  HV_EXPORT_LIST(HV_CALL_EXPORT)
+#undef HV_CALL_EXPORT
+  auto Call = [&]<class TProc>(const char* Name, HV_PROC P, TProc*) {
+    Expected.push_back(CallAndShow(Name, reinterpret_cast<TProc>(P)));
+  };
+  Call("ReadTextValue", Read[0], static_cast<HV_READ_TEXT_PROC*>(nullptr));
+  Call("ReadIntegerValue", Read[1], static_cast<HV_READ_INTEGER_PROC*>(nullptr));
+  Call("ReadInt64Value", Read[2], static_cast<HV_READ_INT64_PROC*>(nullptr));
+  Call("ReadSingleValue", Read[3], static_cast<HV_READ_SINGLE_PROC*>(nullptr));
+  Call("ReadDoubleValue", Read[4], static_cast<HV_READ_DOUBLE_PROC*>(nullptr));
+  Call("ReadValueText", Read[5], static_cast<HV_READ_TEXT_PROC*>(nullptr));
+  Call("ReadGuidValue", Read[6], static_cast<HV_READ_GUID_PROC*>(nullptr));
+  Call("ReadDateTimeValue", Read[7], static_cast<HV_READ_DATETIME_PROC*>(nullptr));
+  Call("ReadWideTextValue", Read[8], static_cast<HV_READ_WIDETEXT_PROC*>(nullptr));
+  Call("ReadBlobValue", Read[9], static_cast<HV_READ_BLOB_PROC*>(nullptr));
+  Call("WriteTextValue", Write[0], static_cast<HV_WRITE_TEXT_PROC*>(nullptr));
+  Call("WriteIntegerValue", Write[1], static_cast<HV_WRITE_INTEGER_PROC*>(nullptr));
+  Call("WriteInt64Value", Write[2], static_cast<HV_WRITE_INT64_PROC*>(nullptr));
+  Call("WriteSingleValue", Write[3], static_cast<HV_WRITE_SINGLE_PROC*>(nullptr));
+  Call("WriteDoubleValue", Write[4], static_cast<HV_WRITE_DOUBLE_PROC*>(nullptr));
+  Call("WriteValueText", Write[5], static_cast<HV_WRITE_VALUE_TEXT_PROC*>(nullptr));
+  Call("WriteGuidValue", Write[6], static_cast<HV_WRITE_GUID_PROC*>(nullptr));
+  Call("WriteDateTimeValue", Write[7], static_cast<HV_WRITE_DATETIME_PROC*>(nullptr));
+  Call("WriteWideTextValue", Write[8], static_cast<HV_WRITE_WIDETEXT_PROC*>(nullptr));
+  Call("WriteBlobValue", Write[9], static_cast<HV_WRITE_BLOB_PROC*>(nullptr));
+  trace::Start("");
+  const std::vector<std::string> L = Lines();
+  ASSERT_EQ(L.size(), Expected.size());
+  for (size_t I = 0; I < L.size(); ++I) EXPECT_TRUE(Has(L[I], " " + Expected[I])) << L[I];
 }
 
 TEST_F(CallTraceTest, TheVariableIsReadAtTheFirstCall) {
