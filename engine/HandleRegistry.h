@@ -4,9 +4,9 @@
 // slot's generation: the low kSlotBits bits are the slot's index, the high bits its generation, which is
 // never 0, so no live handle is 0. Finding a handle's slot is an index into the table, whatever the
 // number of live handles. A slot's generation moves on each time it is emptied, and an emptied slot is
-// reused only once more than kReuseAfter others are free, so a dead handle's value comes back only after
-// more than kMaxGeneration * kReuseAfter (about 16.8 million) handles were issued: a stale handle does
-// not silently reach a later port.
+// reused only once more than kReuseAfter others are free (or the table is full), so a dead handle's value
+// comes back only after more than kMaxGeneration * kReuseAfter (about 16.8 million) handles were issued:
+// a stale handle does not silently reach a later port.
 //
 // Why a call on a handle is safe. Each slot has one atomic word, State: the slot's live handle in the
 // high half (0 once the handle is dead) and in the low half the number of calls inside the slot's
