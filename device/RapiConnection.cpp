@@ -33,8 +33,7 @@ void TRapiConnection::ConnectBlocking() {
 }
 
 void TRapiConnection::ConnectWaiting(uint32_t TimeoutMilliseconds) {
-  rapi::RAPIINIT Init{sizeof(rapi::RAPIINIT), nullptr, rapi::RapiEFail};
-  const rapi::HRESULT Asked = CeRapiInitEx(&Init);
+  const rapi::HRESULT Asked = CeRapiInitEx(&FRequest);
   // This thread already holds a connection: as CeRapiInit's same answer, one to use and end.
   if (Asked == rapi::RapiEAlreadyInitialized) {
     FMustEnd = FConnected = true;
@@ -45,13 +44,13 @@ void TRapiConnection::ConnectWaiting(uint32_t TimeoutMilliseconds) {
     return;
   }
   FMustEnd = true;
-  if (platform::WaitForEvent(Init.heRapiInit, TimeoutMilliseconds) != platform::TEventWait::Signalled) {
+  if (platform::WaitForEvent(FRequest.heRapiInit, TimeoutMilliseconds) != platform::TEventWait::Signalled) {
     FFailureCode = rapi::ErrorDeviceNotConnected;
     return;
   }
   // The library's own thread wrote the result before it set the event.
   const rapi::HRESULT Result =
-      std::atomic_ref<rapi::HRESULT>(Init.hrRapiInit).load(std::memory_order_acquire);
+      std::atomic_ref<rapi::HRESULT>(FRequest.hrRapiInit).load(std::memory_order_acquire);
   if (Result < 0) {
     FFailureCode = LastErrorOrNotConnected();
     return;

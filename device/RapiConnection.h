@@ -18,6 +18,8 @@
 
 #include <cstdint>
 
+#include "device/RapiTypes.h"
+
 namespace halvern {
 
 class TRapiConnection {
@@ -37,6 +39,9 @@ class TRapiConnection {
   void ConnectWaiting(uint32_t TimeoutMilliseconds);
   void ConnectBlocking();
 
+  // The request of CeRapiInitEx: the library may write its result here until CeRapiUninit, also after a
+  // wait that gave up, so it lives as long as the connection.
+  rapi::RAPIINIT FRequest{sizeof(rapi::RAPIINIT), nullptr, rapi::RapiEFail};
   bool FMustEnd = false;
   bool FConnected = false;
   uint32_t FFailureCode = 0;

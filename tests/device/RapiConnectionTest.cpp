@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #include "device/DeviceFileReplace.h"
 #include "device/KtRAPI.h"
@@ -45,6 +46,18 @@ TEST_F(RapiConnection, NoDeviceEndsAtTheTimeOutWithTheRequestEnded) {
     EXPECT_FALSE(Connection.Connected());
     EXPECT_EQ(Connection.FailureCode(), ErrorDeviceNotConnected);
   }
+  // A device that comes after the wait gave up answers a request that is still there until it is ended.
+  test::SetEnv("HALVERN_DEVICE_ROOT", (FRoot.Path() / "late").string());
+  {
+    TRapiConnection Connection(0);
+    EXPECT_FALSE(Connection.Connected());
+    std::filesystem::create_directories(FRoot.Path() / "late");
+    for (int I = 0; I < 1000 && Counters().ConnectionsOpened == 0; ++I)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(Counters().ConnectionsOpened, 1u);
+    EXPECT_FALSE(Connection.Connected());
+  }
+  EXPECT_EQ(Counters().ConnectionsClosed, 1u);
   // A failed connection hands back the device's code; a refused request leaves nothing to end.
   test::SetEnv("HALVERN_DEVICE_ROOT", FRoot.Path().string());
   test::SetEnv("HALVERN_DEVICE_FAULTS", "init=21");
@@ -59,11 +72,11 @@ TEST_F(RapiConnection, NoDeviceEndsAtTheTimeOutWithTheRequestEnded) {
     EXPECT_FALSE(Connection.Connected());
   }
   const RapiEmuCounters C = Counters();
-  EXPECT_EQ(C.InitExCalls, 4u);
+  EXPECT_EQ(C.InitExCalls, 5u);
   EXPECT_EQ(C.InitCalls, 0u);
-  EXPECT_EQ(C.ConnectionsAsked, 3u);
-  EXPECT_EQ(C.ConnectionsEnded, 3u);
-  EXPECT_EQ(C.UninitCalls, 3u);
+  EXPECT_EQ(C.ConnectionsAsked, 4u);
+  EXPECT_EQ(C.ConnectionsEnded, 4u);
+  EXPECT_EQ(C.UninitCalls, 4u);
 }
 
 TEST_F(RapiConnection, ALibraryWithoutTheOptionalCallsIsUsedAsBefore) {
