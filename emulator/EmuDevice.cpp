@@ -103,8 +103,9 @@ rapi::HRESULT TEmuDevice::RapiInitEx(rapi::RAPIINIT* Request) {
   }
   BeginRequestLocked();
   TSession S = NewSessionLocked(TSession::TState::Pending);
-  if (FailsThisCallLocked() || !S.Event.Create()) {
-    if (FLastError == 0) FLastError = 8;  // not enough memory (no event to give)
+  const bool Refused = FailsThisCallLocked();
+  if (!Refused && !S.Event.Create()) FLastError = 8;  // not enough memory: no event to give
+  if (Refused || !S.Event.Handle()) {
     PublishLocked();
     return rapi::RapiEFail;
   }
