@@ -33,46 +33,23 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BenchEngine.h"
 #include "halvern.h"
-#include "platform/DynLib.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-#ifndef HALVERN_BENCH_BINARY_DIR
-#define HALVERN_BENCH_BINARY_DIR "."
-#endif
 #ifndef HALVERN_BENCH_SOURCE_DIR
 #define HALVERN_BENCH_SOURCE_DIR "bench"
 #endif
 
-struct TExports {
-#define HV_MEMBER(Ret, Name, Params) HV_PFN_##Name Name = nullptr;
-  HV_EXPORT_LIST(HV_MEMBER)
-#undef HV_MEMBER
-};
+using halvern::bench::TExports;
 
-// The engine, bound by name as a host binds it. Exits when the library or an export is missing.
-class TEngine {
+// The engine, bound by name as a host binds it.
+class TEngine : public halvern::bench::TEngine {
  public:
-  TEngine() {
-    const std::string Path = std::string(HALVERN_BENCH_BINARY_DIR) + "/libhalvern.so";
-    if (!FLib.Load(Path)) Die("cannot load " + Path);
-#define HV_BIND(Ret, Name, Params)                               \
-  E.Name = reinterpret_cast<HV_PFN_##Name>(FLib.Resolve(#Name)); \
-  if (!E.Name) Die("the engine has no export " #Name);
-    HV_EXPORT_LIST(HV_BIND)
-#undef HV_BIND
-  }
-  TExports E;
-
- private:
-  [[noreturn]] static void Die(const std::string& Why) {
-    std::fprintf(stderr, "bench_transfer: %s\n", Why.c_str());
-    std::exit(1);
-  }
-  halvern::platform::TDynLib FLib;
+  TEngine() : halvern::bench::TEngine("bench_transfer") {}
 };
 
 void HV_STDCALL CountLog(void* UserData, int32_t Code, const char* Text) {
@@ -356,7 +333,7 @@ int main(int argc, char** argv) {
   const std::string Text = MakeFile(Records);
   WriteFile(StockPath, Text);
   WriteFile(Root / "Temp" / "small.txt", "A1|1|x\r\nA2|0|y\r\nA3|1|z");
-  setenv("HALVERN_RAPI_LIBRARY", (std::string(HALVERN_BENCH_BINARY_DIR) + "/librapiemu.so").c_str(), 1);
+  setenv("HALVERN_RAPI_LIBRARY", halvern::bench::EmulatorPath().c_str(), 1);
   setenv("HALVERN_DEVICE_ROOT", Root.c_str(), 1);
   unsetenv("HALVERN_DEVICE_FAULTS");
   const double MB = static_cast<double>(Text.size()) / 1e6;

@@ -3,7 +3,10 @@
 #include <exception>
 
 #include "cetext/CeTransPort.h"
+#include "device/DeviceFileReplace.h"
 #include "device/KtRAPI.h"
+#include "device/RapiConnection.h"
+#include "platform/ConnectTimeout.h"
 #include "platform/SysError.h"
 #include "rtl/Stream.h"
 
@@ -13,15 +16,6 @@ namespace {
 // Read access, others may read but not write.
 constexpr uint16_t ModeReadShared = TRApiStream::ModeOpenRead | TRApiStream::ModeShareDenyWrite;
 
-// Ends the connection that CeRapiInit opened, on every path out of the exchange.
-class TRapiConnection {
- public:
-  TRapiConnection() = default;
-  TRapiConnection(const TRapiConnection&) = delete;
-  TRapiConnection& operator=(const TRapiConnection&) = delete;
-  ~TRapiConnection() { CeRapiUninit(); }
-};
-
 }  // namespace
 
 TCeTransPort::TExchangeResult TCeTransPort::ExchangeWithDevice(TDirection Direction, TStream& Buffer) {
@@ -29,34 +23,31 @@ TCeTransPort::TExchangeResult TCeTransPort::ExchangeWithDevice(TDirection Direct
     ReportError(SNoDeviceConnection);
     return TExchangeResult::NoConnection;
   }
-  // Only E_FAIL means no connection; any other answer is an open connection that must be ended.
-  if (CeRapiInit() == rapi::RapiEFail) {
-    ReportError(platform::SystemErrorText(CeGetLastError()));
-    return TExchangeResult::NoConnection;
-  }
+  TExchangeResult Result = TExchangeResult::Success;
   std::string Failure;
-  bool Failed = false;
   {
-    TRapiConnection Connection;
-    try {
-      // The device file is closed before the connection ends.
-      if (Direction == TDirection::FromDevice) {
-        TRApiStream File(FFileName, ModeReadShared);
-        Buffer.CopyFrom(File, 0);
-      } else {
-        TRApiStream File(FFileName, TRApiStream::ModeCreate);
-        File.CopyFrom(Buffer, 0);
+    TRapiConnection Connection(platform::ConnectTimeoutSeconds() * 1000);
+    if (!Connection.Connected()) {
+      Result = TExchangeResult::NoConnection;
+      Failure = platform::SystemErrorText(Connection.FailureCode());
+    } else {
+      try {
+        // The device file is closed before the connection ends.
+        if (Direction == TDirection::FromDevice) {
+          TRApiStream File(FFileName, ModeReadShared);
+          Buffer.CopyFrom(File, 0);
+        } else {
+          WriteDeviceFileWhole(FFileName, Buffer);
+        }
+      } catch (const std::exception& E) {
+        Result = TExchangeResult::TransferFailed;
+        Failure = E.what();
       }
-    } catch (const std::exception& E) {
-      Failed = true;
-      Failure = E.what();
     }
   }
-  if (Failed) {
-    ReportError(Failure);
-    return TExchangeResult::TransferFailed;
-  }
-  return TExchangeResult::Success;
+  // Reported once the connection has ended, so that a host acting on the event finds the device free.
+  if (Result != TExchangeResult::Success) ReportError(Failure);
+  return Result;
 }
 
 }  // namespace halvern

@@ -59,9 +59,11 @@ class TCeTransPort : public TObject,
 
   enum class TDirection { FromDevice, ToDevice };
   enum class TExchangeResult { Success, NoConnection, TransferFailed };
-  // One exchange over one device connection. FromDevice appends the whole device file FFileName to
-  // Buffer; ToDevice creates or replaces that file with the whole of Buffer. Every failure has been
-  // reported with code 35 before the return; nothing is raised.
+  // One exchange over one device connection, waited for at most HALVERN_CONNECT_TIMEOUT seconds (10 by
+  // default). FromDevice appends the whole device file FFileName to Buffer; ToDevice replaces that file
+  // with the whole of Buffer, writing it under a temporary name first so that a failure leaves the
+  // previous file as it was (device/DeviceFileReplace.h). Every failure has been reported with code 35
+  // before the return, after the connection ended; nothing is raised.
   TExchangeResult ExchangeWithDevice(TDirection Direction, TStream& Buffer);
 
   // IInterface

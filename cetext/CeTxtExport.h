@@ -1,6 +1,6 @@
 // The export port (kind 2): collects the records the host appends and posts as "|"-delimited lines in
 // memory, and on Close writes that image as the device file in one exchange, replacing any file of
-// that name.
+// that name only once the new one is complete: a failed export leaves the previous file as it was.
 //
 // The port owns its writer, the memory image and the column object; references to the column count on
 // the port. Not thread-safe: driven from the host's calling thread.

@@ -37,6 +37,11 @@ const auto EntryTable = std::make_tuple(
     TEntry{"CeGetLastError", &TRapiEntries::CeGetLastError});
 static_assert(std::tuple_size_v<decltype(EntryTable)> == 12);
 
+// Bound after the twelve when the library has them; a library without them binds as before.
+const auto OptionalTable = std::make_tuple(TEntry{"CeRapiInitEx", &TRapiEntries::CeRapiInitEx},
+                                           TEntry{"CeDeleteFile", &TRapiEntries::CeDeleteFile},
+                                           TEntry{"CeMoveFile", &TRapiEntries::CeMoveFile});
+
 struct TRapiState {
   std::mutex Lock;
   platform::TDynLib Library;
@@ -76,6 +81,7 @@ bool BindLocked(TRapiState& S) {
     S.Library.Free();
     return false;
   }
+  std::apply([&BindOne](const auto&... E) { (BindOne(E), ...); }, OptionalTable);
   S.Bound.store(&S.Entries, std::memory_order_release);
   return true;
 }
@@ -122,6 +128,16 @@ void UnloadRapi() noexcept {
   TRapiState& S = State();
   std::lock_guard Guard(S.Lock);
   UnbindLocked(S);
+}
+
+bool RapiHasInitEx() {
+  const TRapiEntries* E = Entries();
+  return E != nullptr && E->CeRapiInitEx != nullptr;
+}
+
+bool RapiCanReplaceFiles() {
+  const TRapiEntries* E = Entries();
+  return E != nullptr && E->CeDeleteFile != nullptr && E->CeMoveFile != nullptr;
 }
 
 bool ReloadRapiForTests() {
@@ -183,6 +199,21 @@ rapi::BOOL CeWriteFile(rapi::HANDLE File, rapi::LPCVOID Buffer, rapi::DWORD Numb
     return 0;
   }
   return E->CeWriteFile(File, Buffer, NumberOfBytesToWrite, NumberOfBytesWritten, Overlapped);
+}
+
+rapi::HRESULT CeRapiInitEx(rapi::RAPIINIT* RapiInit) {
+  const TRapiEntries* E = Entries();
+  return E && E->CeRapiInitEx ? E->CeRapiInitEx(RapiInit) : rapi::RapiEFail;
+}
+
+rapi::BOOL CeDeleteFile(rapi::LPCWSTR FileName) {
+  const TRapiEntries* E = Entries();
+  return E && E->CeDeleteFile ? E->CeDeleteFile(FileName) : 0;
+}
+
+rapi::BOOL CeMoveFile(rapi::LPCWSTR ExistingFileName, rapi::LPCWSTR NewFileName) {
+  const TRapiEntries* E = Entries();
+  return E && E->CeMoveFile ? E->CeMoveFile(ExistingFileName, NewFileName) : 0;
 }
 
 rapi::DWORD CeGetLastError() {

@@ -4,7 +4,8 @@
 // time, so the engine loads cleanly on a PC without the device connection software and never loads a
 // library under the Windows loader lock. It is the file named by HALVERN_RAPI_LIBRARY when that
 // variable is set and not empty, else "rapi.dll" on Windows and "librapi.so.2" elsewhere. A library
-// lacking any of the twelve entry points counts as unavailable and is released at once.
+// lacking any of the twelve required entry points counts as unavailable and is released at once; the
+// three optional ones (CeRapiInitEx, CeDeleteFile, CeMoveFile) are bound when present.
 //
 // Thread-safety: binding and unbinding are serialised by a lock, and an entry point called while
 // nothing is bound answers like a disconnected device (failure, last error 1167). UnloadRapi must not
@@ -26,6 +27,10 @@ bool LoadRapi();
 void UnloadRapi() noexcept;
 // True when all twelve entry points are bound; binds on first use.
 bool RapiAvailable();
+// True when the bound library also has CeRapiInitEx, so a connection can be waited for with a time-out.
+bool RapiHasInitEx();
+// True when the bound library also has CeDeleteFile and CeMoveFile, so a file can be replaced whole.
+bool RapiCanReplaceFiles();
 // Unbinds and binds again, reading HALVERN_RAPI_LIBRARY anew; for tests that try several libraries.
 bool ReloadRapiForTests();
 // The library that binding loads: the variable's value or the platform's default name.
@@ -47,6 +52,10 @@ rapi::BOOL CeReadFile(rapi::HANDLE File, rapi::LPVOID Buffer, rapi::DWORD Number
 rapi::BOOL CeWriteFile(rapi::HANDLE File, rapi::LPCVOID Buffer, rapi::DWORD NumberOfBytesToWrite,
                        rapi::LPDWORD NumberOfBytesWritten, rapi::LPOVERLAPPED Overlapped);
 rapi::DWORD CeGetLastError();
+// The optional entry points; when the library lacks one, it fails without a device call.
+rapi::HRESULT CeRapiInitEx(rapi::RAPIINIT* RapiInit);
+rapi::BOOL CeDeleteFile(rapi::LPCWSTR FileName);
+rapi::BOOL CeMoveFile(rapi::LPCWSTR ExistingFileName, rapi::LPCWSTR NewFileName);
 
 // Raises EOSError for CeGetLastError(): "System Error.  Code: %d.\r\n%s" with the system's text for the
 // code, or "A call to an OS function failed" when the code is 0.

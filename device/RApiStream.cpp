@@ -11,15 +11,6 @@
 namespace halvern {
 namespace {
 
-// Fills the two %s of an open or create message; names may hold any byte, so no printf.
-std::string FileMessage(std::string Pattern, const std::string& FileName, uint32_t Code) {
-  size_t At = Pattern.find("%s");
-  Pattern.replace(At, 2, FileName);
-  At = Pattern.find("%s", At + FileName.size());
-  Pattern.replace(At, 2, platform::SystemErrorText(Code));
-  return Pattern;
-}
-
 // Opens or creates through the device. Code receives the error code on failure; requests the device
 // must not see (a name with an embedded zero, which it would cut short) fail without a device call.
 TCeFileHandle OpenDeviceFile(const std::string& FileName, rapi::DWORD Access, rapi::DWORD Share,
@@ -55,25 +46,38 @@ bool ModeToOpenArguments(uint16_t Mode, rapi::DWORD& Access, rapi::DWORD& Share)
 
 }  // namespace
 
+// Names may hold any byte, so no printf.
+std::string FileMessage(std::string Pattern, const std::string& FileName, uint32_t Code) {
+  size_t At = Pattern.find("%s");
+  Pattern.replace(At, 2, FileName);
+  At = Pattern.find("%s", At + FileName.size());
+  Pattern.replace(At, 2, platform::SystemErrorText(Code));
+  return Pattern;
+}
+
 void TCeFileHandle::Reset() noexcept {
   if (Valid()) CeCloseHandle(FHandle);
   FHandle = nullptr;
 }
 
-TRApiStream::TRApiStream(const std::string& FileName, uint16_t Mode) : FFileName(FileName) {
+TRApiStream::TRApiStream(const std::string& FileName, uint16_t Mode)
+    : TRApiStream(FileName, Mode, FileName) {}
+
+TRApiStream::TRApiStream(const std::string& FileName, uint16_t Mode, const std::string& ShownName)
+    : FFileName(FileName) {
   uint32_t Code = 0;
   if (Mode == ModeCreate) {
     FHandle = OpenDeviceFile(FileName, rapi::GenericRead | rapi::GenericWrite, 0, rapi::CreateAlways, Code);
-    if (!FHandle.Valid()) throw EFCreateError(FileMessage(SFCreateErrorEx, FileName, Code));
+    if (!FHandle.Valid()) throw EFCreateError(FileMessage(SFCreateErrorEx, ShownName, Code));
     return;
   }
   rapi::DWORD Access = 0, Share = 0;
   if (!ModeToOpenArguments(Mode, Access, Share)) {
     // Refused before the device is asked, so its last error says nothing about this request.
-    throw EFOpenError(FileMessage(SFOpenErrorEx, FileName, rapi::ErrorInvalidParameter));
+    throw EFOpenError(FileMessage(SFOpenErrorEx, ShownName, rapi::ErrorInvalidParameter));
   }
   FHandle = OpenDeviceFile(FileName, Access, Share, rapi::OpenExisting, Code);
-  if (!FHandle.Valid()) throw EFOpenError(FileMessage(SFOpenErrorEx, FileName, Code));
+  if (!FHandle.Valid()) throw EFOpenError(FileMessage(SFOpenErrorEx, ShownName, Code));
 }
 
 int32_t TRApiStream::Read(void* Buffer, int32_t Count) {

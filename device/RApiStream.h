@@ -28,6 +28,9 @@ class TRApiStream : public TStream {
   // FileName is GBK; it reaches the device as UTF-16. Raises EFCreateError ("Cannot create file ...")
   // or EFOpenError ("Cannot open file ...") with the system's text for the device's error code.
   TRApiStream(const std::string& FileName, uint16_t Mode);
+  // The same, with ShownName in place of FileName in the messages: for a file written in the place of
+  // another, whose name is what the user knows.
+  TRApiStream(const std::string& FileName, uint16_t Mode, const std::string& ShownName);
   ~TRApiStream() override = default;
 
   // Returns the count moved; 0 when the device call fails.
@@ -48,5 +51,8 @@ class TRApiStream : public TStream {
   std::string FFileName;
   TCeFileHandle FHandle;
 };
+
+// Fills the two %s of SFOpenErrorEx or SFCreateErrorEx: the file name and the system's text for Code.
+std::string FileMessage(std::string Pattern, const std::string& FileName, uint32_t Code);
 
 }  // namespace halvern

@@ -1,5 +1,6 @@
 // The table of bound entry points, one pointer per call, each typed from its declaration in rapi::Sig.
-// Owned by the binding in KtRAPI.cpp; a table is used only once every pointer in it is set.
+// Owned by the binding in KtRAPI.cpp; a table is used only once its twelve required pointers are set.
+// The three optional ones after them stay null when the library lacks them.
 #pragma once
 
 #include "device/RapiTypes.h"
@@ -19,6 +20,9 @@ struct TRapiEntries {
   decltype(&rapi::Sig::CeReadFile) CeReadFile = nullptr;
   decltype(&rapi::Sig::CeWriteFile) CeWriteFile = nullptr;
   decltype(&rapi::Sig::CeGetLastError) CeGetLastError = nullptr;
+  decltype(&rapi::Sig::CeRapiInitEx) CeRapiInitEx = nullptr;
+  decltype(&rapi::Sig::CeDeleteFile) CeDeleteFile = nullptr;
+  decltype(&rapi::Sig::CeMoveFile) CeMoveFile = nullptr;
 };
 
 }  // namespace halvern

@@ -1,9 +1,10 @@
 // The Windows data types and entry-point signatures of the device's remote API, spelled portably so
 // that the binding and the device emulator share one declaration of every call.
 //
-// The `Sig` namespace declares the twelve entry points; they are never defined under these names. The
-// binding types its pointers as decltype(&Sig::Name) and the emulator checks its definitions against
-// them, so a signature that drifts fails to compile on both sides. Constants are named in CamelCase,
+// The `Sig` namespace declares the twelve required entry points and the three optional ones; they are
+// never defined under these names. The binding types its pointers as decltype(&Sig::Name) and the
+// emulator checks its definitions against them, so a signature that drifts fails to compile on both
+// sides. Constants are named in CamelCase,
 // not as the Windows macros, so this header can sit next to <windows.h>.
 #pragma once
 
@@ -52,9 +53,26 @@ struct CE_FIND_DATA {
 };
 using LPCE_FIND_DATA = CE_FIND_DATA*;
 
+// The request of an asynchronous connection. The caller sets cbSize; CeRapiInitEx hands back an event
+// that is set when the connection is made or has failed, and then the result in hrRapiInit. The event
+// belongs to the remote API: the caller waits on it but never closes it (CeRapiUninit releases it). On
+// Windows it is a Win32 event handle; elsewhere a file descriptor, cast to a handle, that becomes
+// readable when the event is set.
+struct RAPIINIT {
+  DWORD cbSize;
+  HANDLE heRapiInit;
+  HRESULT hrRapiInit;
+};
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(RAPIINIT) == 12, "the 32-bit layout of the remote API");
+#endif
+
 // Results and arguments the engine passes or relies on.
 constexpr HRESULT RapiSOk = 0;
 constexpr HRESULT RapiEFail = static_cast<HRESULT>(0x80004005u);
+constexpr HRESULT RapiEInvalidArg = static_cast<HRESULT>(0x80070057u);
+// CeRapiInit on a thread that already holds a connection.
+constexpr HRESULT RapiEAlreadyInitialized = static_cast<HRESULT>(0x80041001u);
 constexpr DWORD GenericRead = 0x80000000u;
 constexpr DWORD GenericWrite = 0x40000000u;
 constexpr DWORD FileShareRead = 1;
@@ -110,6 +128,10 @@ BOOL RAPI_CALL CeReadFile(HANDLE File, LPVOID Buffer, DWORD NumberOfBytesToRead,
 BOOL RAPI_CALL CeWriteFile(HANDLE File, LPCVOID Buffer, DWORD NumberOfBytesToWrite,
                            LPDWORD NumberOfBytesWritten, LPOVERLAPPED Overlapped);
 DWORD RAPI_CALL CeGetLastError();
+// Optional: a library without them is still usable.
+HRESULT RAPI_CALL CeRapiInitEx(RAPIINIT* RapiInit);
+BOOL RAPI_CALL CeDeleteFile(LPCWSTR FileName);
+BOOL RAPI_CALL CeMoveFile(LPCWSTR ExistingFileName, LPCWSTR NewFileName);
 }  // namespace Sig
 
 }  // namespace halvern::rapi

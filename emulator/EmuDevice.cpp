@@ -1,6 +1,7 @@
 #include "emulator/EmuDevice.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <system_error>
 
@@ -12,6 +13,8 @@ namespace rapiemu {
 namespace {
 
 constexpr uint32_t MaxDevicePosition = 0xFFFFFFFEu;  // 32-bit positions; 0xFFFFFFFF means failure
+// How often a waiting CeRapiInit and the watcher look for the device.
+constexpr std::chrono::milliseconds PollInterval{20};
 
 }  // namespace
 
@@ -21,37 +24,193 @@ TEmuDevice& Device() {
   return D;
 }
 
-rapi::HRESULT TEmuDevice::RapiInit() {
-  std::lock_guard Guard(FLock);
-  ++FCounters.InitCalls;
+TEmuDevice::~TEmuDevice() {
+  std::thread Watcher;
+  {
+    std::lock_guard Guard(FLock);
+    Watcher = StopWatcherLocked();
+  }
+  if (Watcher.joinable()) Watcher.join();
+}
+
+void TEmuDevice::BeginRequestLocked() {
   FFaults = ParseFaults(EnvText("HALVERN_DEVICE_FAULTS"));
+  FLink = ParseLink(EnvText("HALVERN_DEVICE_LINK"));
   FConnectionCalls = 0;
-  if (FailsThisCallLocked()) {
-    PublishLocked();
-    return rapi::RapiEFail;
-  }
+}
+
+TEmuDevice::TSession TEmuDevice::NewSessionLocked(TSession::TState State) const {
+  TSession S;
+  S.State = State;
+  S.Thread = std::this_thread::get_id();
+  S.Root = EnvPath("HALVERN_DEVICE_ROOT");
+  S.DockAt = TClock::now() + std::chrono::milliseconds(FFaults.DockAfter.value_or(0));
+  return S;
+}
+
+bool TEmuDevice::DeviceHereLocked(const TSession& S) const {
   std::error_code Ec;
-  const std::filesystem::path Root = EnvPath("HALVERN_DEVICE_ROOT");
-  if (FFaults.Init || Root.empty() || !std::filesystem::is_directory(Root, Ec)) {
-    FLastError = FFaults.Init.value_or(rapi::ErrorDeviceNotConnected);
-    PublishLocked();
-    return rapi::RapiEFail;
-  }
-  FRoot = Root;
+  return TClock::now() >= S.DockAt && !S.Root.empty() && std::filesystem::is_directory(S.Root, Ec);
+}
+
+void TEmuDevice::ConnectLocked(TSession& S) {
+  S.State = TSession::TState::Connected;
+  FRoot = S.Root;
   FConnectionRead = FConnectionWritten = FConnectionSeeks = 0;
   ++FOpenConnections;
   ++FCounters.ConnectionsOpened;
   PublishLocked();
+}
+
+rapi::HRESULT TEmuDevice::RapiInit() {
+  std::unique_lock Lock(FLock);
+  ++FCounters.InitCalls;
+  BeginRequestLocked();
+  if (FailsThisCallLocked()) {
+    PublishLocked();
+    return rapi::RapiEFail;
+  }
+  if (FFaults.Init) {
+    FLastError = *FFaults.Init;
+    PublishLocked();
+    return rapi::RapiEFail;
+  }
+  // As the real call: no answer until the device is there or another thread's CeRapiUninit ends the wait.
+  const TSessionIt It = FSessions.insert(FSessions.end(), NewSessionLocked(TSession::TState::Blocked));
+  for (;;) {
+    if (It->Cancelled) {
+      FSessions.erase(It);
+      FLastError = rapi::ErrorDeviceNotConnected;
+      PublishLocked();
+      return rapi::RapiEFail;
+    }
+    if (DeviceHereLocked(*It)) break;
+    FWake.wait_for(Lock, PollInterval);
+  }
+  ConnectLocked(*It);
+  ++FCounters.ConnectionsAsked;
+  PublishLocked();
   return rapi::RapiSOk;
 }
 
-rapi::HRESULT TEmuDevice::RapiUninit() {
+rapi::HRESULT TEmuDevice::RapiInitEx(rapi::RAPIINIT* Request) {
   std::lock_guard Guard(FLock);
-  if (FOpenConnections == 0) return rapi::RapiEFail;
-  --FOpenConnections;
-  ++FCounters.ConnectionsClosed;
+  ++FCounters.InitExCalls;
+  if (Request == nullptr || Request->cbSize != sizeof(rapi::RAPIINIT)) {
+    FLastError = rapi::ErrorInvalidParameter;
+    PublishLocked();
+    return rapi::RapiEInvalidArg;
+  }
+  BeginRequestLocked();
+  TSession S = NewSessionLocked(TSession::TState::Pending);
+  const bool Refused = FailsThisCallLocked();
+  if (!Refused && !S.Event.Create()) FLastError = 8;  // not enough memory: no event to give
+  if (Refused || !S.Event.Handle()) {
+    PublishLocked();
+    return rapi::RapiEFail;
+  }
+  Request->heRapiInit = S.Event.Handle();
+  S.Request = Request;
+  TSession& Added = *FSessions.insert(FSessions.end(), std::move(S));
+  ++FCounters.ConnectionsAsked;
+  if (FFaults.Init) {
+    // Fails at once, as the plain call does, but through the event like any answer.
+    FLastError = *FFaults.Init;
+    Added.State = TSession::TState::Failed;
+    std::atomic_ref<rapi::HRESULT>(Request->hrRapiInit).store(rapi::RapiEFail, std::memory_order_release);
+    Added.Event.Set();
+  } else if (ServePendingLocked()) {
+    StartWatcherLocked();
+  }
   PublishLocked();
   return rapi::RapiSOk;
+}
+
+bool TEmuDevice::ServePendingLocked() {
+  bool Left = false;
+  for (TSession& S : FSessions) {
+    if (S.State != TSession::TState::Pending) continue;
+    if (!DeviceHereLocked(S)) {
+      Left = true;
+      continue;
+    }
+    ConnectLocked(S);
+    // Written before the event is set: the caller reads it once its wait ends.
+    std::atomic_ref<rapi::HRESULT>(S.Request->hrRapiInit).store(rapi::RapiSOk, std::memory_order_release);
+    S.Request = nullptr;
+    S.Event.Set();
+  }
+  return Left;
+}
+
+void TEmuDevice::StartWatcherLocked() {
+  if (FWatching) return;
+  // A watcher that ended by itself has left its loop; joining it costs nothing.
+  if (FWatcher.joinable()) FWatcher.join();
+  FWatching = true;
+  FWatcher = std::thread([this, Generation = FWatcherGeneration] { Watch(Generation); });
+}
+
+void TEmuDevice::Watch(uint64_t Generation) {
+  std::unique_lock Lock(FLock);
+  while (Generation == FWatcherGeneration && ServePendingLocked()) FWake.wait_for(Lock, PollInterval);
+  if (Generation == FWatcherGeneration) FWatching = false;
+}
+
+std::thread TEmuDevice::StopWatcherLocked() {
+  ++FWatcherGeneration;
+  FWatching = false;
+  FWake.notify_all();
+  return std::move(FWatcher);
+}
+
+std::thread TEmuDevice::EndLocked(TSessionIt It) {
+  if (It->State == TSession::TState::Connected) {
+    --FOpenConnections;
+    ++FCounters.ConnectionsClosed;
+  }
+  ++FCounters.ConnectionsEnded;
+  FSessions.erase(It);  // closes the event: the caller must not wait on it any more
+  const bool Pending = std::any_of(FSessions.begin(), FSessions.end(),
+                                   [](const TSession& S) { return S.State == TSession::TState::Pending; });
+  return Pending ? std::thread() : StopWatcherLocked();
+}
+
+rapi::HRESULT TEmuDevice::RapiUninit() {
+  std::thread Watcher;
+  {
+    std::lock_guard Guard(FLock);
+    ++FCounters.UninitCalls;
+    const auto Blocked = [](const TSession& S) { return S.State == TSession::TState::Blocked; };
+    TSessionIt Found = FSessions.end();
+    for (auto It = FSessions.begin(); It != FSessions.end(); ++It) {
+      if (!Blocked(*It) && It->Thread == std::this_thread::get_id()) Found = It;  // the latest one
+    }
+    if (Found == FSessions.end()) {
+      const auto Waiting = std::find_if(FSessions.begin(), FSessions.end(),
+                                        [&](const TSession& S) { return Blocked(S) && !S.Cancelled; });
+      if (Waiting != FSessions.end()) {
+        Waiting->Cancelled = true;
+        FWake.notify_all();
+        PublishLocked();
+        return rapi::RapiSOk;
+      }
+      Found = std::find_if_not(FSessions.begin(), FSessions.end(), Blocked);
+    }
+    if (Found == FSessions.end()) {
+      PublishLocked();
+      return rapi::RapiEFail;
+    }
+    Watcher = EndLocked(Found);
+    PublishLocked();
+  }
+  if (Watcher.joinable()) Watcher.join();
+  return rapi::RapiSOk;
+}
+
+void TEmuDevice::CrossLinkLocked(TLinkPause& Pause, uint64_t Bytes) {
+  ++FCounters.LinkCalls;
+  Pause.Charge(FLink.PerCall + FLink.ByteTime(Bytes));
 }
 
 bool TEmuDevice::FailsThisCallLocked() {
@@ -90,8 +249,10 @@ bool TEmuDevice::SharingConflictLocked(const std::u16string& Key, rapi::DWORD Ac
 
 rapi::HANDLE TEmuDevice::CreateFile(rapi::LPCWSTR Name, rapi::DWORD Access, rapi::DWORD Share,
                                     rapi::DWORD Disposition) {
+  TLinkPause Pause;  // waited out after the lock is released
   std::lock_guard Guard(FLock);
   ++FCounters.CreateFileCalls;
+  CrossLinkLocked(Pause);
   const auto Refuse = [this](rapi::DWORD Code) {
     FLastError = Code;
     PublishLocked();
@@ -141,7 +302,9 @@ rapi::HANDLE TEmuDevice::CreateFile(rapi::LPCWSTR Name, rapi::DWORD Access, rapi
 }
 
 rapi::BOOL TEmuDevice::CloseHandle(rapi::HANDLE Handle) {
+  TLinkPause Pause;
   std::lock_guard Guard(FLock);
+  CrossLinkLocked(Pause);
   const auto It = FFiles.find(reinterpret_cast<uintptr_t>(Handle));
   if (It == FFiles.end()) {
     FLastError = rapi::ErrorInvalidHandle;
@@ -155,8 +318,10 @@ rapi::BOOL TEmuDevice::CloseHandle(rapi::HANDLE Handle) {
 
 rapi::DWORD TEmuDevice::SetFilePointer(rapi::HANDLE Handle, rapi::LONG Distance, rapi::PLONG DistanceHigh,
                                        rapi::DWORD Method) {
+  TLinkPause Pause;
   std::lock_guard Guard(FLock);
   ++FCounters.SeekCalls;
+  CrossLinkLocked(Pause);
   ++FConnectionSeeks;
   const bool Fails = FailsThisCallLocked();
   PublishLocked();
@@ -203,8 +368,10 @@ rapi::DWORD TEmuDevice::SetFilePointer(rapi::HANDLE Handle, rapi::LONG Distance,
 }
 
 rapi::BOOL TEmuDevice::SetEndOfFile(rapi::HANDLE Handle) {
+  TLinkPause Pause;
   std::lock_guard Guard(FLock);
   ++FCounters.SetEndOfFileCalls;
+  CrossLinkLocked(Pause);
   const bool Fails = FailsThisCallLocked();
   PublishLocked();
   if (Fails || !ConnectedLocked()) return 0;
@@ -244,8 +411,10 @@ TEmuDevice::TOpenFile* TEmuDevice::BeginTransferLocked(rapi::HANDLE Handle, cons
 }
 
 rapi::BOOL TEmuDevice::ReadFile(rapi::HANDLE Handle, void* Buffer, rapi::DWORD Count, rapi::LPDWORD Done) {
+  TLinkPause Pause;
   std::lock_guard Guard(FLock);
   ++FCounters.ReadCalls;
+  CrossLinkLocked(Pause);
   const bool Fails = FailsThisCallLocked();
   PublishLocked();
   if (Fails) return 0;
@@ -270,6 +439,7 @@ rapi::BOOL TEmuDevice::ReadFile(rapi::HANDLE Handle, void* Buffer, rapi::DWORD C
   F->Pointer += Got;
   FConnectionRead += Got;
   FCounters.BytesRead += Got;
+  Pause.Charge(FLink.ByteTime(Got));
   *Done = Got;
   PublishLocked();
   return 1;
@@ -277,8 +447,10 @@ rapi::BOOL TEmuDevice::ReadFile(rapi::HANDLE Handle, void* Buffer, rapi::DWORD C
 
 rapi::BOOL TEmuDevice::WriteFile(rapi::HANDLE Handle, const void* Buffer, rapi::DWORD Count,
                                  rapi::LPDWORD Done) {
+  TLinkPause Pause;
   std::lock_guard Guard(FLock);
   ++FCounters.WriteCalls;
+  CrossLinkLocked(Pause);
   const bool Fails = FailsThisCallLocked();
   PublishLocked();
   if (Fails) return 0;
@@ -301,6 +473,7 @@ rapi::BOOL TEmuDevice::WriteFile(rapi::HANDLE Handle, const void* Buffer, rapi::
   F->Pointer += Put;
   FConnectionWritten += Put;
   FCounters.BytesWritten += Put;
+  Pause.Charge(FLink.ByteTime(Put));
   *Done = Put;
   PublishLocked();
   if (E != 0 || FailCode != 0) {
@@ -328,6 +501,66 @@ rapi::BOOL TEmuDevice::FindClose(rapi::HANDLE) {
   std::lock_guard Guard(FLock);
   FLastError = rapi::ErrorInvalidHandle;
   return 0;
+}
+
+rapi::BOOL TEmuDevice::DeleteFile(rapi::LPCWSTR Name) {
+  TLinkPause Pause;
+  std::lock_guard Guard(FLock);
+  ++FCounters.DeleteFileCalls;
+  CrossLinkLocked(Pause);
+  const auto Refuse = [this](rapi::DWORD Code) {
+    FLastError = Code;
+    PublishLocked();
+    return rapi::BOOL{0};
+  };
+  if (FailsThisCallLocked()) return Refuse(FLastError);
+  if (!ConnectedLocked()) return Refuse(rapi::ErrorDeviceNotConnected);
+  if (FFaults.Delete) return Refuse(*FFaults.Delete);
+  if (Name == nullptr) return Refuse(rapi::ErrorInvalidParameter);
+  const TResolvedPath P = ResolveDevicePath(FRoot, std::u16string_view(Name));
+  if (P.Error != 0) return Refuse(P.Error);
+  if (!P.Exists) return Refuse(rapi::ErrorFileNotFound);
+  if (P.IsDirectory) return Refuse(rapi::ErrorAccessDenied);
+  // An open file cannot be deleted (the counting program holding its list open, say).
+  if (OpenLocked(FoldName(P.HostPath.u16string()))) return Refuse(rapi::ErrorSharingViolation);
+  if (const uint32_t E = RemoveHostFile(P.HostPath)) return Refuse(E);
+  FLastError = 0;
+  PublishLocked();
+  return 1;
+}
+
+rapi::BOOL TEmuDevice::MoveFile(rapi::LPCWSTR From, rapi::LPCWSTR To) {
+  TLinkPause Pause;
+  std::lock_guard Guard(FLock);
+  ++FCounters.MoveFileCalls;
+  CrossLinkLocked(Pause);
+  const auto Refuse = [this](rapi::DWORD Code) {
+    FLastError = Code;
+    PublishLocked();
+    return rapi::BOOL{0};
+  };
+  if (FailsThisCallLocked()) return Refuse(FLastError);
+  if (!ConnectedLocked()) return Refuse(rapi::ErrorDeviceNotConnected);
+  if (FFaults.Move) return Refuse(*FFaults.Move);
+  if (From == nullptr || To == nullptr) return Refuse(rapi::ErrorInvalidParameter);
+  const TResolvedPath Source = ResolveDevicePath(FRoot, std::u16string_view(From));
+  if (Source.Error != 0) return Refuse(Source.Error);
+  if (!Source.Exists) return Refuse(rapi::ErrorFileNotFound);
+  if (Source.IsDirectory) return Refuse(rapi::ErrorAccessDenied);  // the engine moves files only
+  const TResolvedPath Target = ResolveDevicePath(FRoot, std::u16string_view(To));
+  if (Target.Error != 0) return Refuse(Target.Error);
+  // The new name must not exist, whatever its letter case.
+  if (Target.Exists) return Refuse(rapi::ErrorAlreadyExists);
+  if (OpenLocked(FoldName(Source.HostPath.u16string()))) return Refuse(rapi::ErrorSharingViolation);
+  if (const uint32_t E = RenameHostFile(Source.HostPath, Target.HostPath)) return Refuse(E);
+  FLastError = 0;
+  PublishLocked();
+  return 1;
+}
+
+bool TEmuDevice::OpenLocked(const std::u16string& Key) const {
+  return std::any_of(FFiles.begin(), FFiles.end(),
+                     [&](const auto& Entry) { return Entry.second.Key == Key; });
 }
 
 rapi::DWORD TEmuDevice::GetLastError() {
@@ -367,7 +600,14 @@ void TEmuDevice::PublishLocked() {
       << "SetEndOfFileCalls=" << FCounters.SetEndOfFileCalls << "\n"
       << "BytesRead=" << FCounters.BytesRead << "\n"
       << "BytesWritten=" << FCounters.BytesWritten << "\n"
-      << "FaultsFired=" << FCounters.FaultsFired << "\n";
+      << "FaultsFired=" << FCounters.FaultsFired << "\n"
+      << "InitExCalls=" << FCounters.InitExCalls << "\n"
+      << "UninitCalls=" << FCounters.UninitCalls << "\n"
+      << "ConnectionsAsked=" << FCounters.ConnectionsAsked << "\n"
+      << "ConnectionsEnded=" << FCounters.ConnectionsEnded << "\n"
+      << "DeleteFileCalls=" << FCounters.DeleteFileCalls << "\n"
+      << "MoveFileCalls=" << FCounters.MoveFileCalls << "\n"
+      << "LinkCalls=" << FCounters.LinkCalls << "\n";
 }
 
 }  // namespace rapiemu

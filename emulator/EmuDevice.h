@@ -1,17 +1,33 @@
-// The emulated device: connection state, open files with their pointers and share modes, the last
-// error, injected faults and the counters. One process-wide instance (Device()); every operation takes
-// its lock, so the exports may be called from any thread. The last error is global, not per thread.
+// The emulated device: connection requests and state, open files with their pointers and share modes,
+// the last error, injected faults, the link's delays and the counters. One process-wide instance
+// (Device()); every operation takes its lock, so the exports may be called from any thread. The last
+// error is global, not per thread.
+//
+// Connections are asked for by CeRapiInit, which blocks until the device is there, and by CeRapiInitEx,
+// which returns at once; a watcher thread, running only while such a request is pending, connects it
+// when the device appears and sets its event. The device is there once its root folder exists and any
+// dock-after delay since the request has passed. CeRapiUninit ends the calling thread's latest request
+// (pending, failed or connected), else cancels a CeRapiInit blocked on another thread, else ends the
+// oldest request of another thread; it closes the request's event and joins an idle watcher, so the
+// library can be unloaded once every request is ended.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
+#include <list>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "device/RapiTypes.h"
+#include "emulator/EmuEvent.h"
 #include "emulator/EmuFaults.h"
 #include "emulator/EmuHostFile.h"
+#include "emulator/EmuLink.h"
 #include "emulator/RapiEmu.h"
 
 namespace rapiemu {
@@ -20,7 +36,13 @@ namespace rapi = halvern::rapi;
 
 class TEmuDevice {
  public:
+  TEmuDevice() = default;
+  TEmuDevice(const TEmuDevice&) = delete;
+  TEmuDevice& operator=(const TEmuDevice&) = delete;
+  ~TEmuDevice();
+
   rapi::HRESULT RapiInit();
+  rapi::HRESULT RapiInitEx(rapi::RAPIINIT* Request);
   rapi::HRESULT RapiUninit();
   rapi::HANDLE CreateFile(rapi::LPCWSTR Name, rapi::DWORD Access, rapi::DWORD Share, rapi::DWORD Disposition);
   rapi::BOOL CloseHandle(rapi::HANDLE Handle);
@@ -32,6 +54,8 @@ class TEmuDevice {
   rapi::HANDLE FindFirstFile(rapi::LPCWSTR Name, rapi::LPCE_FIND_DATA Data);
   rapi::BOOL FindNextFile(rapi::HANDLE Handle, rapi::LPCE_FIND_DATA Data);
   rapi::BOOL FindClose(rapi::HANDLE Handle);
+  rapi::BOOL DeleteFile(rapi::LPCWSTR Name);
+  rapi::BOOL MoveFile(rapi::LPCWSTR From, rapi::LPCWSTR To);
   rapi::DWORD GetLastError();
   // Sets the last error; used by the exports when an operation fails unexpectedly (e.g. out of memory).
   void Fail(rapi::DWORD Code);
@@ -40,6 +64,21 @@ class TEmuDevice {
   void ResetCounters();
 
  private:
+  using TClock = std::chrono::steady_clock;
+
+  // One connection asked for: by a CeRapiInit still waiting (Blocked), or one to be ended by CeRapiUninit.
+  struct TSession {
+    enum class TState { Blocked, Pending, Failed, Connected };
+    TState State = TState::Blocked;
+    std::thread::id Thread;
+    std::filesystem::path Root;         // the device's folder as named when the connection was asked for
+    TClock::time_point DockAt;          // the device appears no earlier
+    bool Cancelled = false;             // Blocked: a CeRapiUninit of another thread ended the wait
+    rapi::RAPIINIT* Request = nullptr;  // Pending: where the result goes
+    TEmuEvent Event;                    // CeRapiInitEx requests: set when the result is in
+  };
+  using TSessionIt = std::list<TSession>::iterator;
+
   struct TOpenFile {
     THostFile File;
     std::u16string Key;  // folded host path: the identity for share checks
@@ -54,17 +93,39 @@ class TEmuDevice {
   TOpenFile* BeginTransferLocked(rapi::HANDLE Handle, const void* Buffer, rapi::DWORD Count,
                                  rapi::LPDWORD Done, rapi::DWORD Access);
   bool SharingConflictLocked(const std::u16string& Key, rapi::DWORD Access, rapi::DWORD Share) const;
+  // True when a handle is open on the file with the folded host path Key.
+  bool OpenLocked(const std::u16string& Key) const;
   // False (last error 1167) when no connection is open.
   bool ConnectedLocked();
   // Counts a call that can fail; true, with the last error set, when a fail-call fault takes it.
   bool FailsThisCallLocked();
+  // Counts a call that crosses the link and charges its time (with Bytes moved) to Pause.
+  void CrossLinkLocked(TLinkPause& Pause, uint64_t Bytes = 0);
   void PublishLocked();
+  // What every connection request does first: reads the faults and the link, starts the call count.
+  void BeginRequestLocked();
+  TSession NewSessionLocked(TSession::TState State) const;
+  bool DeviceHereLocked(const TSession& S) const;
+  void ConnectLocked(TSession& S);
+  // Ends a request (closing its event); the watcher to join after unlocking when none is left pending.
+  std::thread EndLocked(TSessionIt It);
+  // Connects the pending requests whose device is there; true while any is left pending.
+  bool ServePendingLocked();
+  void StartWatcherLocked();
+  void Watch(uint64_t Generation);
+  std::thread StopWatcherLocked();
 
   std::mutex FLock;
+  std::condition_variable FWake;  // a request's state changed, or the watcher should look again
   rapi::DWORD FLastError = 0;
   uint32_t FOpenConnections = 0;
   std::filesystem::path FRoot;
   TFaults FFaults;
+  TLink FLink;
+  std::list<TSession> FSessions;
+  std::thread FWatcher;
+  uint64_t FWatcherGeneration = 0;  // a watcher runs while the generation it started with is current
+  bool FWatching = false;
   uint64_t FConnectionRead = 0;     // bytes read since the last CeRapiInit
   uint64_t FConnectionWritten = 0;  // bytes written since the last CeRapiInit
   uint64_t FConnectionSeeks = 0;    // CeSetFilePointer calls since the last CeRapiInit

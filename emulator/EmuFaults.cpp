@@ -72,6 +72,12 @@ TFaults ParseFaults(std::string_view Text) {
       F.SeekAfter = After(Value, rapi::ErrorDeviceNotConnected);
     else if (Name == "fail-call")
       F.FailCall = After(Value, rapi::ErrorDeviceNotConnected);
+    else if (Name == "delete")
+      F.Delete = Code(Value, rapi::ErrorAccessDenied);
+    else if (Name == "move")
+      F.Move = Code(Value, rapi::ErrorAccessDenied);
+    else if (Name == "dock-after")
+      F.DockAfter = Number<uint64_t>(Value).value_or(0);
   }
   return F;
 }

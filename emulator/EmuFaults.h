@@ -22,6 +22,9 @@ struct TFaults {
   std::optional<uint32_t> SetEof;
   std::optional<TFaultAfter> SeekAfter;
   std::optional<TFaultAfter> FailCall;  // Limit: the 1-based number of the call that fails
+  std::optional<uint32_t> Delete;
+  std::optional<uint32_t> Move;
+  std::optional<uint64_t> DockAfter;  // milliseconds from the request until the device appears
 };
 
 TFaults ParseFaults(std::string_view Text);

@@ -36,4 +36,8 @@ class THostFile {
   intptr_t FHandle = -1;
 };
 
+// Deletes the host file Path; renames From to To, which must not exist. 0 or a Win32 code.
+uint32_t RemoveHostFile(const std::filesystem::path& Path);
+uint32_t RenameHostFile(const std::filesystem::path& From, const std::filesystem::path& To);
+
 }  // namespace rapiemu

@@ -1,4 +1,5 @@
-// The emulator's exports: the twelve remote-API entry points and the two counter functions. Each body
+// The emulator's exports: the twelve remote-API entry points, the three optional ones and the two counter
+// functions. Each body
 // forwards to the device and turns any exception (a name that does not convert, memory) into the
 // call's failure answer, since nothing may unwind into the caller.
 #include <new>
@@ -96,6 +97,21 @@ RAPIEMU_EXPORT DWORD RAPI_CALL CeGetLastError() {
   return Guarded<DWORD>(ErrorInvalidParameter, [] { return Device().GetLastError(); });
 }
 
+#ifndef RAPIEMU_OMIT_OPTIONAL
+// Left out of the basic build, which tests that the engine works as before with a library lacking them.
+RAPIEMU_EXPORT HRESULT RAPI_CALL CeRapiInitEx(RAPIINIT* RapiInit) {
+  return Guarded(RapiEFail, [&] { return Device().RapiInitEx(RapiInit); });
+}
+
+RAPIEMU_EXPORT BOOL RAPI_CALL CeDeleteFile(LPCWSTR FileName) {
+  return Guarded<BOOL>(0, [&] { return Device().DeleteFile(FileName); });
+}
+
+RAPIEMU_EXPORT BOOL RAPI_CALL CeMoveFile(LPCWSTR ExistingFileName, LPCWSTR NewFileName) {
+  return Guarded<BOOL>(0, [&] { return Device().MoveFile(ExistingFileName, NewFileName); });
+}
+#endif
+
 RAPIEMU_EXPORT void RapiEmuGetCounters(RapiEmuCounters* Counters) {
   if (Counters == nullptr) return;
   Guarded<int>(0, [&] {
@@ -125,5 +141,10 @@ static_assert(std::is_same_v<decltype(&CeSetEndOfFile), decltype(&Sig::CeSetEndO
 static_assert(std::is_same_v<decltype(&CeReadFile), decltype(&Sig::CeReadFile)>);
 static_assert(std::is_same_v<decltype(&CeWriteFile), decltype(&Sig::CeWriteFile)>);
 static_assert(std::is_same_v<decltype(&CeGetLastError), decltype(&Sig::CeGetLastError)>);
+#ifndef RAPIEMU_OMIT_OPTIONAL
+static_assert(std::is_same_v<decltype(&CeRapiInitEx), decltype(&Sig::CeRapiInitEx)>);
+static_assert(std::is_same_v<decltype(&CeDeleteFile), decltype(&Sig::CeDeleteFile)>);
+static_assert(std::is_same_v<decltype(&CeMoveFile), decltype(&Sig::CeMoveFile)>);
+#endif
 static_assert(std::is_same_v<decltype(&RapiEmuGetCounters), TRapiEmuGetCounters*>);
 static_assert(std::is_same_v<decltype(&RapiEmuResetCounters), TRapiEmuResetCounters*>);

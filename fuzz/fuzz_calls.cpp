@@ -65,7 +65,8 @@ const char* const kOptionPieces[] = {"\xCE\xC4\xBC\xFE\xC3\xFB=\\Temp\\f.txt",  
                                      "=",
                                      " "};
 const char* const kFaults[] = {
-    "", "init", "open", "read-after=", "write-after=", "short-write", "seteof", "seek-after=", "fail-call="};
+    "",       "init",        "open",       "read-after=", "write-after=", "short-write",
+    "seteof", "seek-after=", "fail-call=", "delete",      "move",         "dock-after="};
 
 struct TState {
   std::vector<uint32_t> Handles;  // ports and pages, live or finalized

@@ -8,6 +8,8 @@
 #include "host/HostPlatform.h"
 #include "host/OptionsText.h"
 #include "platform/CodePage.h"
+#include "platform/ConnectTimeout.h"
+#include "platform/SysError.h"
 
 namespace halvern::host {
 namespace {
@@ -208,9 +210,18 @@ int DeviceFailed(TCommandContext& C, const THostOptions& O, const std::vector<st
   const bool FileLevel = std::any_of(Events.begin(), Events.end(), [](const std::string& E) {
     return E.starts_with("Cannot ") || E.starts_with("Stream ");
   });
-  if (O.Device.empty() && !FileLevel)
-    C.Err << "halvern: no device answered: connect the handheld (its Remote API must be installed), or add "
-             "--device DIR to use the device emulator on folder DIR\n";
+  if (O.Device.empty() && !FileLevel) {
+    // The device's own "not connected": the engine waited its time-out for a device that never came
+    // (without a device library at all it waited for nothing, and says so itself).
+    const std::string NotConnected = platform::SystemErrorText(1167);
+    const bool Waited = std::find(Events.begin(), Events.end(), NotConnected) != Events.end();
+    C.Err << "halvern: no device answered";
+    if (Waited)
+      C.Err << " within " << platform::ConnectTimeoutSeconds()
+            << " s (HALVERN_CONNECT_TIMEOUT sets how long)";
+    C.Err << ": connect the handheld (its Remote API must be installed), or add --device DIR to use the "
+             "device emulator on folder DIR\n";
+  }
   return ExitFailure;
 }
 

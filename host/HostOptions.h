@@ -65,8 +65,8 @@ std::string EncodeOptionValue(std::string_view Value);
 int PrepareEngine(TCommandContext& C, const THostOptions& Options);
 
 // Ends a transfer whose device exchange failed (the engine's events are already on C.Err): without
-// --device and with no file-level message among Events, the device did not answer, and the hint says
-// how to reach one. Returns ExitFailure.
+// --device and with no file-level message among Events, the device did not answer (within the connect
+// time-out, when the engine waited for it), and the hint says how to reach one. Returns ExitFailure.
 int DeviceFailed(TCommandContext& C, const THostOptions& Options, const std::vector<std::string>& Events);
 
 // Text between the engine (GBK) and the command's streams (UTF-8 unless --encoding gbk).

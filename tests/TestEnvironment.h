@@ -22,7 +22,7 @@ inline void SetEnv(const char* Name, const std::string& Value) {
 #endif
 }
 
-// The emulator, or its variant that lacks one entry point.
+// The emulator, or its variant that lacks one required entry point.
 inline std::string EmulatorPath(bool Incomplete = false) {
 #if defined(HALVERN_EMULATOR_PATH)
   if (!Incomplete) return HALVERN_EMULATOR_PATH;
@@ -32,6 +32,16 @@ inline std::string EmulatorPath(bool Incomplete = false) {
 #endif
   const char* V = std::getenv(Incomplete ? "HALVERN_EMULATOR_INCOMPLETE_PATH" : "HALVERN_EMULATOR_PATH");
   return V != nullptr ? V : "";
+}
+
+// The emulator's variant with the twelve required entry points alone.
+inline std::string BasicEmulatorPath() {
+#if defined(HALVERN_EMULATOR_BASIC_PATH)
+  return HALVERN_EMULATOR_BASIC_PATH;
+#else
+  const char* V = std::getenv("HALVERN_EMULATOR_BASIC_PATH");
+  return V != nullptr ? V : "";
+#endif
 }
 
 }  // namespace halvern::test

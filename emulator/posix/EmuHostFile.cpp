@@ -89,6 +89,15 @@ void THostFile::Close() noexcept {
   if (FHandle >= 0) ::close(static_cast<int>(std::exchange(FHandle, -1)));
 }
 
+uint32_t RemoveHostFile(const std::filesystem::path& Path) {
+  return ::unlink(Path.c_str()) == 0 ? 0 : FromErrno(errno);
+}
+
+uint32_t RenameHostFile(const std::filesystem::path& From, const std::filesystem::path& To) {
+  // The device has checked under its lock that To does not exist (rename() would replace it).
+  return ::rename(From.c_str(), To.c_str()) == 0 ? 0 : FromErrno(errno);
+}
+
 }  // namespace rapiemu
 
 #include <cstdlib>

@@ -83,6 +83,15 @@ void THostFile::Close() noexcept {
   if (FHandle != -1) CloseHandle(Native(std::exchange(FHandle, -1)));
 }
 
+uint32_t RemoveHostFile(const std::filesystem::path& Path) {
+  return DeleteFileW(Path.c_str()) ? 0 : LastError();
+}
+
+uint32_t RenameHostFile(const std::filesystem::path& From, const std::filesystem::path& To) {
+  // Without MOVEFILE_REPLACE_EXISTING an existing target is refused, as the device refuses it.
+  return MoveFileW(From.c_str(), To.c_str()) ? 0 : LastError();
+}
+
 }  // namespace rapiemu
 
 #include <string>

@@ -62,6 +62,7 @@ class TEmulatorTest : public ::testing::Test {
     SetEnv("HALVERN_DEVICE_ROOT", FRoot.Path().string());
     SetEnv("HALVERN_DEVICE_FAULTS", "");
     SetEnv("HALVERN_DEVICE_COUNTERS", "");
+    SetEnv("HALVERN_DEVICE_LINK", "");
     ASSERT_TRUE(ReloadRapiForTests()) << "cannot bind " << EmulatorPath();
     ASSERT_TRUE(FEmulator.Load(EmulatorPath()));
     FGetCounters = reinterpret_cast<TRapiEmuGetCounters*>(FEmulator.Resolve("RapiEmuGetCounters"));
@@ -74,6 +75,8 @@ class TEmulatorTest : public ::testing::Test {
   void TearDown() override {
     SetEnv("HALVERN_DEVICE_FAULTS", "");
     SetEnv("HALVERN_DEVICE_COUNTERS", "");
+    SetEnv("HALVERN_DEVICE_LINK", "");
+    SetEnv("HALVERN_CONNECT_TIMEOUT", "");
   }
 
   RapiEmuCounters Counters() const {

@@ -1,11 +1,16 @@
 // The device emulator's own behaviour, driven through the bound entry points as the engine drives them:
-// connections, path mapping and its refusals, Win32 file semantics, every injected fault and the
-// counters that prove connections and handles are closed.
+// connections waited for as the real link makes them wait, path mapping and its refusals, Win32 file
+// semantics, every injected fault, the link's delays and the counters that prove connections and
+// handles are closed.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <future>
 #include <string>
 
 #include "device/KtRAPI.h"
+#include "platform/EventWait.h"
 #include "tests/device/DeviceTestSupport.h"
 
 namespace halvern {
@@ -50,24 +55,121 @@ class EmulatorTest : public test::TEmulatorTest {
   }
 };
 
-TEST_F(EmulatorTest, ConnectsOnlyWithAnExistingRoot) {
+// A plain CeRapiInit on another thread, which waits as long as no device is there. Result gives up after
+// 20 s and ends the wait with CeRapiUninit, so a fault fails the test instead of hanging it.
+class TWaitingInit {
+ public:
+  TWaitingInit() : FResult(std::async(std::launch::async, [] { return CeRapiInit(); })) {}
+  ~TWaitingInit() {
+    if (FResult.valid()) Result();
+  }
+  bool Answered(int Milliseconds) {
+    return FResult.wait_for(std::chrono::milliseconds(Milliseconds)) == std::future_status::ready;
+  }
+  HRESULT Result() {
+    if (!Answered(20000)) {
+      ADD_FAILURE() << "CeRapiInit still waits";
+      CeRapiUninit();
+    }
+    return FResult.get();
+  }
+
+ private:
+  std::future<HRESULT> FResult;
+};
+
+// The result of an asynchronous request, read as the engine reads it once the event is set.
+HRESULT ResultOf(RAPIINIT& Init) {
+  return std::atomic_ref<HRESULT>(Init.hrRapiInit).load(std::memory_order_acquire);
+}
+
+TEST_F(EmulatorTest, CeRapiInitWaitsForTheDevice) {
+  // No device: the call waits until another thread's CeRapiUninit ends the wait.
   test::SetEnv("HALVERN_DEVICE_ROOT", "");
-  EXPECT_EQ(CeRapiInit(), RapiEFail);
-  EXPECT_EQ(CeGetLastError(), ErrorDeviceNotConnected);
-  test::SetEnv("HALVERN_DEVICE_ROOT", (FRoot.Path() / "absent").string());
-  EXPECT_EQ(CeRapiInit(), RapiEFail);
+  {
+    TWaitingInit Init;
+    EXPECT_FALSE(Init.Answered(200));
+    EXPECT_EQ(CeRapiUninit(), RapiSOk);
+    EXPECT_EQ(Init.Result(), RapiEFail);
+    EXPECT_EQ(CeGetLastError(), ErrorDeviceNotConnected);
+  }
   // Without a connection the device refuses file calls and a stray uninit.
   EXPECT_EQ(Open(u"\\a", GenericRead, 0, OpenExisting), InvalidHandleValue());
   EXPECT_EQ(CeGetLastError(), ErrorDeviceNotConnected);
   EXPECT_EQ(CeRapiUninit(), RapiEFail);
 
-  test::SetEnv("HALVERN_DEVICE_ROOT", FRoot.Path().string());
-  EXPECT_EQ(CeRapiInit(), RapiSOk);
+  // The device's folder appears while the call waits: it connects.
+  test::SetEnv("HALVERN_DEVICE_ROOT", (FRoot.Path() / "docked").string());
+  {
+    TWaitingInit Init;
+    EXPECT_FALSE(Init.Answered(100));
+    std::filesystem::create_directories(FRoot.Path() / "docked");
+    EXPECT_EQ(Init.Result(), RapiSOk);
+  }
+  EXPECT_EQ(OpenError(u"\\new.txt", GenericWrite, CreateNew), 0u);
   EXPECT_EQ(CeRapiUninit(), RapiSOk);
   const RapiEmuCounters C = Counters();
-  EXPECT_EQ(C.InitCalls, 3u);
+  EXPECT_EQ(C.InitCalls, 2u);
   EXPECT_EQ(C.ConnectionsOpened, 1u);
   EXPECT_EQ(C.ConnectionsClosed, 1u);
+  EXPECT_EQ(C.ConnectionsAsked, 1u);
+  EXPECT_EQ(C.ConnectionsEnded, 1u);
+  EXPECT_EQ(C.UninitCalls, 3u);
+}
+
+TEST_F(EmulatorTest, CeRapiInitExAnswersAtOnceAndSetsItsEventWhenTheDeviceAppears) {
+  test::SetEnv("HALVERN_DEVICE_ROOT", (FRoot.Path() / "docked").string());
+  RAPIINIT Init{sizeof(RAPIINIT), nullptr, RapiEFail};
+  ASSERT_EQ(CeRapiInitEx(&Init), RapiSOk);
+  EXPECT_EQ(platform::WaitForEvent(Init.heRapiInit, 100), platform::TEventWait::TimedOut);
+  std::filesystem::create_directories(FRoot.Path() / "docked");
+  ASSERT_EQ(platform::WaitForEvent(Init.heRapiInit, 20000), platform::TEventWait::Signalled);
+  EXPECT_EQ(ResultOf(Init), RapiSOk);
+  EXPECT_EQ(OpenError(u"\\new.txt", GenericWrite, CreateNew), 0u);
+  EXPECT_EQ(CeRapiUninit(), RapiSOk);
+
+  // A request never answered is ended by CeRapiUninit all the same.
+  test::SetEnv("HALVERN_DEVICE_ROOT", "");
+  Init = RAPIINIT{sizeof(RAPIINIT), nullptr, RapiEFail};
+  ASSERT_EQ(CeRapiInitEx(&Init), RapiSOk);
+  EXPECT_EQ(platform::WaitForEvent(Init.heRapiInit, 50), platform::TEventWait::TimedOut);
+  EXPECT_EQ(CeRapiUninit(), RapiSOk);
+
+  // The init fault answers through the event at once; a wrong size is refused.
+  test::SetEnv("HALVERN_DEVICE_FAULTS", "init=21");
+  Init = RAPIINIT{sizeof(RAPIINIT), nullptr, RapiSOk};
+  ASSERT_EQ(CeRapiInitEx(&Init), RapiSOk);
+  EXPECT_EQ(platform::WaitForEvent(Init.heRapiInit, 0), platform::TEventWait::Signalled);
+  EXPECT_EQ(ResultOf(Init), RapiEFail);
+  EXPECT_EQ(CeGetLastError(), ErrorNotReady);
+  EXPECT_EQ(CeRapiUninit(), RapiSOk);
+  Init.cbSize = 4;
+  EXPECT_EQ(CeRapiInitEx(&Init), RapiEInvalidArg);
+
+  const RapiEmuCounters C = Counters();
+  EXPECT_EQ(C.InitExCalls, 4u);
+  EXPECT_EQ(C.ConnectionsAsked, 3u);
+  EXPECT_EQ(C.ConnectionsEnded, 3u);
+  EXPECT_EQ(C.ConnectionsOpened, 1u);
+  EXPECT_EQ(C.ConnectionsClosed, 1u);
+}
+
+TEST_F(EmulatorTest, DockAfterKeepsTheDeviceAwayForAWhile) {
+  using Clock = std::chrono::steady_clock;
+  test::SetEnv("HALVERN_DEVICE_FAULTS", "dock-after=500");
+  auto Start = Clock::now();
+  RAPIINIT Init{sizeof(RAPIINIT), nullptr, RapiEFail};
+  ASSERT_EQ(CeRapiInitEx(&Init), RapiSOk);
+  EXPECT_EQ(platform::WaitForEvent(Init.heRapiInit, 0), platform::TEventWait::TimedOut);
+  ASSERT_EQ(platform::WaitForEvent(Init.heRapiInit, 20000), platform::TEventWait::Signalled);
+  EXPECT_GE(Clock::now() - Start, std::chrono::milliseconds(500));
+  EXPECT_EQ(ResultOf(Init), RapiSOk);
+  EXPECT_EQ(CeRapiUninit(), RapiSOk);
+
+  test::SetEnv("HALVERN_DEVICE_FAULTS", "dock-after=200");
+  Start = Clock::now();
+  EXPECT_EQ(CeRapiInit(), RapiSOk);
+  EXPECT_GE(Clock::now() - Start, std::chrono::milliseconds(200));
 }
 
 TEST_F(EmulatorTest, InitFaultFailsTheConnectionWithTheChosenCode) {
@@ -261,6 +363,57 @@ TEST_F(EmulatorTest, SetEofAndSeekFaults) {
   CeCloseHandle(H);
 }
 
+TEST_F(EmulatorTest, DeletesAndRenamesFilesAsWin32Does) {
+  Connect();
+  test::WriteHostFile(Host("Temp/a.txt"), "a");
+  test::WriteHostFile(Host("Temp/b.txt"), "b");
+  const auto Fails = [](BOOL Ok) { return Ok ? 0u : CeGetLastError(); };
+  EXPECT_EQ(Fails(CeDeleteFile(u"\\Temp\\none.txt")), ErrorFileNotFound);
+  EXPECT_EQ(Fails(CeDeleteFile(u"\\None\\a.txt")), ErrorPathNotFound);
+  EXPECT_EQ(Fails(CeDeleteFile(u"\\Temp")), ErrorAccessDenied);
+  EXPECT_EQ(Fails(CeMoveFile(u"\\Temp\\none.txt", u"\\Temp\\c.txt")), ErrorFileNotFound);
+  EXPECT_EQ(Fails(CeMoveFile(u"\\Temp\\a.txt", u"\\temp\\B.TXT")), ErrorAlreadyExists);
+  // An open file is neither deleted nor renamed.
+  HANDLE H = Open(u"\\Temp\\a.txt", GenericRead, FileShareRead, OpenExisting);
+  EXPECT_EQ(Fails(CeDeleteFile(u"\\TEMP\\A.txt")), ErrorSharingViolation);
+  EXPECT_EQ(Fails(CeMoveFile(u"\\Temp\\a.txt", u"\\Temp\\c.txt")), ErrorSharingViolation);
+  CeCloseHandle(H);
+  EXPECT_EQ(test::ReadHostFile(Host("Temp/a.txt")), "a");
+  EXPECT_EQ(test::ReadHostFile(Host("Temp/b.txt")), "b");
+  EXPECT_EQ(Fails(CeDeleteFile(u"\\Temp\\b.txt")), 0u);
+  EXPECT_EQ(Fails(CeMoveFile(u"\\Temp\\A.TXT", u"\\Temp\\b.txt")), 0u);
+  EXPECT_FALSE(std::filesystem::exists(Host("Temp/a.txt")));
+  EXPECT_EQ(test::ReadHostFile(Host("Temp/b.txt")), "a");
+  CeRapiUninit();
+
+  // Their faults, and the call count of fail-call, which takes them in.
+  Connect("delete=32,move=5");
+  EXPECT_EQ(Fails(CeDeleteFile(u"\\Temp\\b.txt")), ErrorSharingViolation);
+  EXPECT_EQ(Fails(CeMoveFile(u"\\Temp\\b.txt", u"\\Temp\\c.txt")), ErrorAccessDenied);
+  CeRapiUninit();
+  Connect("fail-call=3");
+  EXPECT_EQ(Fails(CeMoveFile(u"\\Temp\\b.txt", u"\\Temp\\c.txt")), 0u);
+  EXPECT_EQ(Fails(CeDeleteFile(u"\\Temp\\c.txt")), ErrorDeviceNotConnected);
+  EXPECT_EQ(test::ReadHostFile(Host("Temp/c.txt")), "a");
+  const RapiEmuCounters C = Counters();
+  EXPECT_EQ(C.DeleteFileCalls, 7u);
+  EXPECT_EQ(C.MoveFileCalls, 6u);
+  EXPECT_EQ(C.FaultsFired, 1u);
+}
+
+TEST_F(EmulatorTest, TheLinkTakesTheTimeItsSpeedAllows) {
+  // 100 KB/s and 20 ms per call: open, a write of 10,000 bytes and close take 160 ms (less a little for
+  // a system clock coarser than the one measuring).
+  test::SetEnv("HALVERN_DEVICE_LINK", "100:20");
+  Connect();
+  const auto Start = std::chrono::steady_clock::now();
+  HANDLE H = Open(u"\\l.bin", GenericWrite, 0, CreateAlways);
+  EXPECT_TRUE(Write(H, std::string(10000, 'l')));
+  CeCloseHandle(H);
+  EXPECT_GE(std::chrono::steady_clock::now() - Start, std::chrono::milliseconds(150));
+  EXPECT_EQ(Counters().LinkCalls, 3u);
+}
+
 TEST_F(EmulatorTest, CountsConnectionsFilesAndHandles) {
   Connect();
   HANDLE H = Open(u"\\c.txt", GenericWrite, 0, CreateAlways);
@@ -276,6 +429,9 @@ TEST_F(EmulatorTest, CountsConnectionsFilesAndHandles) {
   EXPECT_EQ(C.HandlesClosed, 1u);
   EXPECT_EQ(C.WriteCalls, 1u);
   EXPECT_EQ(C.BytesWritten, 5u);
+  EXPECT_EQ(C.ConnectionsAsked, 1u);
+  EXPECT_EQ(C.ConnectionsEnded, 1u);
+  EXPECT_EQ(C.UninitCalls, 1u);
   FResetCounters();
   C = Counters();
   EXPECT_EQ(C.FilesOpened, 0u);

@@ -1,7 +1,7 @@
 // Every device call of a transfer failed in turn: call N of the connection fails, for N = 1, 2, ...
 // until a transfer fires no fault. Each failed transfer must give exactly one code-35 event, read no
-// partial file, report no partial file as written, and leave no connection or file open (the leak
-// checker of the sanitizer builds watches memory).
+// partial file, leave the previous device file as it was (but for the one moment the event names), and
+// leave no connection or file open (the leak checker of the sanitizer builds watches memory).
 #include "PortTestSupport.h"
 #include "tests/GbkKeys.h"
 
@@ -51,8 +51,9 @@ TEST_F(PortHostTest, ImportSurvivesEachDeviceCallFailing) {
 }
 
 TEST_F(PortHostTest, ExportSurvivesEachDeviceCallFailing) {
+  const std::string Previous = "B1|chair|2\r\nB2|desk|1";
   const int Failed = FailEachCallInTurn([&] {
-    WriteDeviceFile("Temp/loop.txt", "old");
+    WriteDeviceFile("Temp/loop.txt", Previous);
     TLog Log;
     {
       TPortHandle Port(E, 2);
@@ -61,13 +62,25 @@ TEST_F(PortHostTest, ExportSurvivesEachDeviceCallFailing) {
       Port.Fina();
       Log = Port.Log;
     }
-    // Written whole, or reported: a shortened file never passes for a written one.
+    const bool Temporary = DeviceFileExists("Temp/loop.txt.tmp");
     if (Log.empty()) {
       EXPECT_EQ(ReadDeviceFile("Temp/loop.txt"), Text);
+      EXPECT_FALSE(Temporary);
+    } else if (!Log.front().second.starts_with("Cannot rename file")) {
+      // Any failure before the previous list is deleted keeps it as it was, and nothing else.
+      EXPECT_EQ(ReadDeviceFile("Temp/loop.txt"), Previous) << Log.front().second;
+      EXPECT_FALSE(Temporary) << Log.front().second;
+    } else {
+      // The one moment left, between the delete and the rename: the new list is whole under the
+      // temporary name, and the event says so.
+      EXPECT_FALSE(DeviceFileExists("Temp/loop.txt"));
+      EXPECT_EQ(ReadDeviceFile("Temp/loop.txt.tmp"), Text);
+      EXPECT_NE(Log.front().second.find("\"\\Temp\\loop.txt.tmp\""), std::string::npos) << Log.front().second;
+      std::filesystem::remove(TPortDevice::Get().Root() / "Temp/loop.txt.tmp");
     }
     return Log;
   });
-  EXPECT_GE(Failed, 3) << "init, open and a write at least";
+  EXPECT_GE(Failed, 5) << "init, create, write, delete and rename at least";
 }
 
 }  // namespace

@@ -168,10 +168,65 @@ class PortHostTest : public HostTest {
   }
   void TearDown() override {
     SetEnv("HALVERN_DEVICE_FAULTS", "");
+    SetEnv("HALVERN_CONNECT_TIMEOUT", "");
     const auto C = TPortDevice::Get().Counters();
     EXPECT_EQ(C.ConnectionsOpened, C.ConnectionsClosed);
     EXPECT_EQ(C.FilesOpened, C.HandlesClosed);
+    // One CeRapiUninit for every connection asked for, whatever became of it, and none more.
+    EXPECT_EQ(C.ConnectionsAsked, C.ConnectionsEnded);
+    EXPECT_EQ(C.UninitCalls, C.ConnectionsEnded);
   }
+};
+
+// A second instance of the engine library, loaded from a copy of its file in the device folder: it binds
+// the device library afresh, from HALVERN_RAPI_LIBRARY as it is at its first transfer.
+class TEngineCopy {
+ public:
+  explicit TEngineCopy(const std::string& Name) {
+    namespace fs = std::filesystem;
+    const fs::path Original = HALVERN_LIBRARY_PATH;
+    FPath = TPortDevice::Get().Root() / (Name + Original.extension().string());
+    std::error_code Ec;
+    fs::copy_file(Original, FPath, fs::copy_options::overwrite_existing, Ec);
+    if (Ec) {
+      FWhy = "cannot copy the engine library: " + Ec.message();
+      return;
+    }
+    if (!FLib.Load(FPath.string())) {
+      FWhy = "cannot load " + FPath.string();
+      return;
+    }
+#define HV_BIND(Ret, Name, Params)                                      \
+  FExports.Name = reinterpret_cast<HV_PFN_##Name>(FLib.Resolve(#Name)); \
+  if (!FExports.Name) {                                                 \
+    FWhy = "missing export " #Name;                                     \
+    return;                                                             \
+  }
+    HV_EXPORT_LIST(HV_BIND)
+#undef HV_BIND
+    FLoaded = true;
+  }
+  TEngineCopy(const TEngineCopy&) = delete;
+  TEngineCopy& operator=(const TEngineCopy&) = delete;
+  ~TEngineCopy() {
+    FLib.Free();
+    std::error_code Ec;
+    std::filesystem::remove(FPath, Ec);
+  }
+  // Null, with Why() saying so, when the copy could not be made.
+  const TExports* Exports() const {
+    return FLoaded ? &FExports : nullptr;
+  }
+  const std::string& Why() const {
+    return FWhy;
+  }
+
+ private:
+  std::filesystem::path FPath;
+  platform::TDynLib FLib;
+  TExports FExports;
+  bool FLoaded = false;
+  std::string FWhy;
 };
 
 }  // namespace halvern::test

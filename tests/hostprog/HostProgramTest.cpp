@@ -124,6 +124,23 @@ TEST_F(HostProgram, DeviceFailuresGiveStatusOneAndTheEngineMessage) {
     EXPECT_NE(NoRapi.Err.find("无法连接设备,请检查驱动程序是否安装正确"), std::string::npos) << NoRapi.Err;
     EXPECT_NE(NoRapi.Err.find("--device DIR"), std::string::npos) << NoRapi.Err;
   }
+#ifdef HALVERN_EMULATOR_PATH
+  // A device library, but no device docked: the engine waited its time-out, and the program says so.
+  const char* Named = std::getenv("HALVERN_RAPI_LIBRARY");
+  const std::string Library = Named != nullptr ? Named : "";
+  SetEnv("HALVERN_RAPI_LIBRARY", HALVERN_EMULATOR_PATH);
+  SetEnv("HALVERN_DEVICE_ROOT", (Device.Path() / "not-docked").string());
+  SetEnv("HALVERN_CONNECT_TIMEOUT", "1");
+  const TRunResult NoDevice =
+      Run("export", {"--file", "\\Temp\\stock.txt"}, "编号,资产名称,账面数量\r\nB1,x,1\r\n");
+  SetEnv("HALVERN_RAPI_LIBRARY", Library);
+  SetEnv("HALVERN_DEVICE_ROOT", "");
+  SetEnv("HALVERN_CONNECT_TIMEOUT", "");
+  EXPECT_EQ(NoDevice.Status, 1);
+  EXPECT_NE(NoDevice.Err.find("no device answered within 1 s"), std::string::npos) << NoDevice.Err;
+  EXPECT_NE(NoDevice.Err.find("--device DIR"), std::string::npos) << NoDevice.Err;
+  EXPECT_EQ(DeviceFile("stock.txt"), "A1|1|x");
+#endif
 }
 
 TEST_F(HostProgram, BadInputLeavesTheDeviceFileAlone) {
