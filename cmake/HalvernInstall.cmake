@@ -2,8 +2,10 @@
 #   Linux:   bin/halvern, lib/libhalvern.so.1 (+ the libhalvern.so link), lib/halvern/librapiemu.so,
 #            include/halvern.h, lib/pkgconfig/halvern.pc, lib/cmake/Halvern/ (Halvern::halvern),
 #            share/man/man1/halvern.1, share/doc/halvern/ (guide, sample), share/halvern/pascal/.
-#   Windows: bin/ (Halvern.dll, halvern.exe, rapiemu.dll), include/, lib/ (Halvern.def,
-#            libHalvern.dll.a, Halvern.lib, CMake package), pascal/, samples/, docs/.
+#   Windows: README.md (the kit's), LICENSE, CHANGELOG.md, bin/ (Halvern.dll, halvern.exe, rapiemu.dll),
+#            include/, lib/ (Halvern.def, libHalvern.dll.a, Halvern.lib, CMake package), pascal/,
+#            samples/, docs/.
+# The Debian packages take their copyright and changelog from scripts/package.sh instead.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -43,7 +45,8 @@ if(TARGET rapiemu)
                           LIBRARY DESTINATION ${HALVERN_INSTALL_EMULATORDIR})
 endif()
 install(FILES include/halvern.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(FILES pascal/Halvern.pas DESTINATION ${HALVERN_INSTALL_PASCALDIR})
+install(FILES pascal/Halvern.pas pascal/HalvernDynamic.pas pascal/HalvernDecl.inc pascal/HalvernHelpers.inc
+        DESTINATION ${HALVERN_INSTALL_PASCALDIR})
 install(FILES samples/host.c DESTINATION ${HALVERN_INSTALL_SAMPLEDIR})
 install(FILES docs/host-guide.md DESTINATION ${HALVERN_INSTALL_DOCDIR})
 if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/docs/halvern.1)
@@ -54,6 +57,9 @@ if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/docs/halvern.1)
   endif()
 endif()
 if(WIN32)
+  set(VERSION ${PROJECT_VERSION})
+  configure_file(docs/kit-readme.md ${HALVERN_GENERATED_DIR}/README.md @ONLY)
+  install(FILES ${HALVERN_GENERATED_DIR}/README.md LICENSE CHANGELOG.md DESTINATION .)
   install(FILES engine/Halvern.def DESTINATION ${CMAKE_INSTALL_LIBDIR})
   if(HALVERN_LLVM_DLLTOOL)
     install(FILES ${CMAKE_BINARY_DIR}/engine/Halvern.lib DESTINATION ${CMAKE_INSTALL_LIBDIR})
@@ -67,7 +73,7 @@ endif()
 
 install(EXPORT HalvernTargets NAMESPACE Halvern:: DESTINATION ${HALVERN_INSTALL_CMAKEDIR})
 configure_package_config_file(cmake/HalvernConfig.cmake.in ${HALVERN_GENERATED_DIR}/HalvernConfig.cmake
-                              INSTALL_DESTINATION ${HALVERN_INSTALL_CMAKEDIR})
+                              INSTALL_DESTINATION ${HALVERN_INSTALL_CMAKEDIR} PATH_VARS CMAKE_INSTALL_LIBDIR)
 # A host built for 1.x runs on any later 1.x: the binary interface changes only with the major number.
 write_basic_package_version_file(${HALVERN_GENERATED_DIR}/HalvernConfigVersion.cmake
                                  COMPATIBILITY SameMajorVersion)

@@ -120,6 +120,19 @@ void AppendEscaped(std::string& Line, std::string_view Text) {
   }
 }
 
+// Writes one finished line to the sink.
+void WriteLine(std::string& Line) {
+  TSink& S = GSink;
+  const std::lock_guard<std::mutex> Guard(S.Lock);
+  if (S.Debug) {
+    platform::WriteDebugLine(Line);
+  } else if (S.File) {
+    Line += '\n';
+    std::fwrite(Line.data(), 1, Line.size(), S.File);
+    std::fflush(S.File);
+  }
+}
+
 }  // namespace
 
 void AppendArg(std::string& Line, TText Text) {
@@ -185,15 +198,20 @@ void EndLine(std::string& Line, std::string_view Result, std::string_view Error)
       Line += " swallowed: ";
       AppendEscaped(Line, Error);
     }
-    TSink& S = GSink;
-    const std::lock_guard<std::mutex> Guard(S.Lock);
-    if (S.Debug) {
-      platform::WriteDebugLine(Line);
-    } else if (S.File) {
-      Line += '\n';
-      std::fwrite(Line.data(), 1, Line.size(), S.File);
-      std::fflush(S.File);
-    }
+    WriteLine(Line);
+  } catch (...) {
+  }
+}
+
+void Note(const char* Name, std::string_view Message, TText Text) noexcept {
+  try {
+    std::string Line = BeginLine(Name);
+    Line.back() = ':';
+    Line += ' ';
+    AppendEscaped(Line, Message);
+    Line += ' ';
+    AppendArg(Line, Text);
+    WriteLine(Line);
   } catch (...) {
   }
 }

@@ -98,4 +98,7 @@ std::string BeginLine(const char* Name);
 // none), and writes the line.
 void EndLine(std::string& Line, std::string_view Result, std::string_view Error) noexcept;
 
+// A line of its own about a call in progress, written before the call's line: "Name: Message Text".
+void Note(const char* Name, std::string_view Message, TText Text) noexcept;
+
 }  // namespace halvern::trace

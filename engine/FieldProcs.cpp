@@ -8,6 +8,7 @@
 
 #include "engine/ExportGuard.h"
 #include "engine/TextOut.h"
+#include "engine/WideValues.h"
 #include "transport/BorrowedFields.h"
 #include "transport/DateTime.h"
 #include "transport/TransValues.h"
@@ -178,7 +179,7 @@ int32_t HV_STDCALL ReadWideTextValue(uint32_t Handle, int32_t Index, uint16_t* B
       [&](const TPortView& Port) -> int32_t {
         TComPtr<IFieldReader> Field = ReaderField(Port, Index);
         if (!Field || !Size) return 0;
-        return WideTextOut(Field->GetAsWideString(), Buffer, Size);
+        return WideTextOut(ReadWideValue(*Field), Buffer, Size);
       },
       Handle, Index, Buffer, Size);
 }
@@ -320,7 +321,7 @@ int32_t HV_STDCALL WriteWideTextValue(uint32_t Handle, int32_t Index, const uint
         // Whole units only: an odd last byte is dropped.
         std::u16string Text(*Size > 1 ? static_cast<size_t>(*Size / 2) : 0, u'\0');
         if (!Text.empty()) std::memcpy(Text.data(), Buffer, Text.size() * 2);
-        Field->SetAsWideString(Text);
+        WriteWideValue(*Field, Text, "WriteWideTextValue");
         return -1;
       },
       Handle, Index, Buffer, Size);

@@ -6,12 +6,13 @@ HALVERN_PACKAGES_BUILD=(cmake ninja-build g++ libgtest-dev googletest python3)
 # Everything the full test command needs on top: sanitizer and fuzzer runtimes, formatting, the
 # Windows cross compilers, Wine (32-bit, and 64-bit for the x64 build that stands in where the kernel
 # cannot run 32-bit programs), a virtual X server, image conversion and a Chinese font for the page tests
-# (without one the page's screenshot shows boxes for every caption).
+# (without one the page's screenshot shows boxes for every caption). Free Pascal's compiler sources
+# (fpc-source) make the 32-bit Windows Free Pascal the Pascal hosts are tested with under Wine.
 HALVERN_PACKAGES_TEST=("${HALVERN_PACKAGES_BUILD[@]}" clang clang-format libclang-rt-14-dev
                        g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386
                        g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xauth
                        imagemagick fonts-wqy-microhei
-                       llvm lld fp-compiler pkg-config)
+                       llvm lld fp-compiler fp-utils fpc-source pkg-config)
 # The packaging command (scripts/package.sh): both builds, the Microsoft-format import library (llvm),
 # the zip and the Debian package tools, and lintian to check the package.
 HALVERN_PACKAGES_PACKAGE=("${HALVERN_PACKAGES_BUILD[@]}" g++-mingw-w64-i686-posix binutils-mingw-w64-i686 llvm

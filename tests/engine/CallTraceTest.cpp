@@ -156,5 +156,29 @@ TEST_F(CallTraceTest, TheVariableIsReadAtTheFirstCall) {
   EXPECT_EQ(trace::GState.load(), trace::kOff) << "unset means off";
 }
 
+TEST_F(CallTraceTest, AWideValueThatLosesCharactersInGbkSaysSo) {
+  const uint32_t H = Register(2, {ftString});
+  const auto WriteWide =
+      reinterpret_cast<HV_WRITE_WIDETEXT_PROC>(::FieldGetProc(FIELD_DIR_WRITE, HV_FT_WIDESTRING));
+  std::filesystem::remove(Path);
+  trace::Start(Path);
+  const uint16_t Kept[] = {0x6B63, 0x5E38};  // 正常
+  int32_t Size = sizeof Kept;
+  EXPECT_EQ(WriteWide(H, 0, Kept, &Size), -1);
+  EXPECT_EQ(Port->Writer(0).V.Str, "\xD5\xFD\xB3\xA3");
+  const uint16_t Lost[] = {u'o', 0x0E01};  // GBK has no Thai
+  Size = sizeof Lost;
+  EXPECT_EQ(WriteWide(H, 0, Lost, &Size), -1);
+  EXPECT_EQ(Port->Writer(0).V.Str, "o?");
+  trace::Start("");
+
+  const std::vector<std::string> L = Lines();
+  ASSERT_EQ(L.size(), 3u) << "a note only for the value that lost characters";
+  EXPECT_TRUE(Has(L[0], " WriteWideTextValue(" + std::to_string(H) + ", 0, 0x")) << L[0];
+  EXPECT_TRUE(Has(L[1], " WriteWideTextValue: characters GBK cannot hold were replaced; stored \"o?\""))
+      << L[1];
+  EXPECT_TRUE(Has(L[2], ") = -1")) << L[2];
+}
+
 }  // namespace
 }  // namespace halvern::test

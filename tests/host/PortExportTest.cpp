@@ -47,15 +47,28 @@ TEST_F(PortHostTest, TypedWriteProceduresStoreNothingInTextColumns) {
   EXPECT_EQ(reinterpret_cast<HV_WRITE_VALUE_TEXT_PROC>(E->FieldGetProc(2, HV_FT_EXTENDED))(Port.H(), 2, Text,
                                                                                            &Length),
             -1);
-  const uint16_t Wide[] = {0x7F16, 0x53F7};
-  Length = 4;
-  EXPECT_EQ(reinterpret_cast<HV_WRITE_WIDETEXT_PROC>(E->FieldGetProc(2, HV_FT_WIDESTRING))(Port.H(), 3, Wide,
-                                                                                           &Length),
-            -1);
   E->Post(Port.H());
   std::filesystem::create_directories(TPortDevice::Get().Root() / "Temp");
   Port.Fina();
   EXPECT_EQ(ReadDeviceFile("Temp/typed.txt"), "||1,234|");
+}
+
+TEST_F(PortHostTest, WideValuesAreStoredAsGbk) {
+  TPortHandle Port(E, 2);
+  Port.SetOptions(FileKey + "=\\Temp\\wide.txt;\r\n" + ColumnsKey + "=a,b");
+  auto WriteWide = reinterpret_cast<HV_WRITE_WIDETEXT_PROC>(E->FieldGetProc(2, HV_FT_WIDESTRING));
+  E->Append(Port.H());
+  const uint16_t Normal[] = {0x6B63, 0x5E38};  // 正常
+  int32_t Size = sizeof Normal;
+  EXPECT_EQ(WriteWide(Port.H(), 0, Normal, &Size), -1);
+  // GBK has no Thai: the system's replacement takes its place rather than the value being dropped.
+  const uint16_t Thai[] = {u'o', u'k', 0x0E01};
+  Size = sizeof Thai;
+  EXPECT_EQ(WriteWide(Port.H(), 1, Thai, &Size), -1);
+  E->Post(Port.H());
+  std::filesystem::create_directories(TPortDevice::Get().Root() / "Temp");
+  Port.Fina();
+  EXPECT_EQ(ReadDeviceFile("Temp/wide.txt"), "\xD5\xFD\xB3\xA3|ok?");
 }
 
 TRecords ImportBack(const TExports* E, const std::string& Options) {

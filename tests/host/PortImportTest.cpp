@@ -56,13 +56,18 @@ TEST_F(PortHostTest, ImportColumnsAnswerTheFieldExports) {
   EXPECT_EQ(Read(Port.H(), 0, Buf, &Size), -1);
   EXPECT_EQ(Size, 2);
   EXPECT_EQ(std::string(Buf, 3), "  X");
-  // Every column is text: the wide getter keeps its empty default.
+  // Every column is text: read wide, its GBK value arrives as UTF-16, under the text-out rule.
   auto ReadWide = reinterpret_cast<HV_READ_WIDETEXT_PROC>(E->FieldGetProc(1, HV_FT_WIDESTRING));
   uint16_t Wide[4] = {7, 7, 7, 7};
+  Size = 0;
+  EXPECT_EQ(ReadWide(Port.H(), 2, nullptr, &Size), 0);
+  EXPECT_EQ(Size, 4);
   Size = sizeof Wide;
   EXPECT_EQ(ReadWide(Port.H(), 2, Wide, &Size), -1);
-  EXPECT_EQ(Size, 0);
-  EXPECT_EQ(Wide[0], 7);
+  EXPECT_EQ(Size, 4);
+  EXPECT_EQ(Wide[0], 0x7F16);  // 编号
+  EXPECT_EQ(Wide[1], 0x53F7);
+  EXPECT_EQ(Wide[2], 7);
   // A text column offers no float text.
   Size = 5;
   EXPECT_EQ(reinterpret_cast<HV_READ_TEXT_PROC>(E->FieldGetProc(1, HV_FT_EXTENDED))(Port.H(), 1, Buf, &Size),

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """version_resource.py VERSION FILE...: each Windows module carries a version resource whose fixed file
-and product versions and FileVersion text name VERSION (major.minor.patch), the version of halvern.h."""
+and product versions and FileVersion text name VERSION (major.minor.patch), the version of halvern.h,
+and whose LegalCopyright names the MIT License the project is released under."""
 import struct
 import sys
 
@@ -20,6 +21,10 @@ def check(path, version):
     text = "FileVersion".encode("utf-16-le") + b"\0\0"
     if data.find(text) < 0 or data.find(version.encode("utf-16-le"), data.find(text)) < 0:
         return f"{path}: FileVersion text does not say {version}"
+    key = "LegalCopyright".encode("utf-16-le") + b"\0\0"
+    at = data.find(key)
+    if at < 0 or data.find("MIT License".encode("utf-16-le"), at, at + 400) < 0:
+        return f"{path}: LegalCopyright does not name the MIT License"
     return None
 
 
