@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <utility>
@@ -114,7 +115,7 @@ TEST(OptionsReader, BoundMethodsAndStopping) {
   S.WriteString(" a = 1 ;a=2;a=3");
   TOPtionsReader R(S);
   TSink Sink;
-  R.RegisterKey("a", OptionMethod<TSink, &TSink::Take>(&Sink));
+  R.RegisterKey("a", std::bind_front(&TSink::Take, &Sink));
   R.Parse();
   EXPECT_EQ(Sink.Seen, (std::vector<std::string>{"1", "2", "3"}));
   Sink.Seen.clear();
