@@ -115,7 +115,7 @@ int ParseHostOptions(TCommandContext& C, const char* Command, unsigned Groups, T
       if (const std::string Why = ParseOptionsText(Gbk, Records); !Why.empty())
         return UsageError(C.Err, "--options: " + Why);
       for (const TOptionRecord& R : Records)
-        if (R.Key == kKeyColumns)
+        if (R.Key == HV_OPTION_COLUMNS)
           if (const std::string Why = CheckColumnList(R.Value); !Why.empty())
             return UsageError(C.Err, "--options: the column list " + Why);
       O.HasOptions = true;
@@ -169,9 +169,9 @@ std::string EncodeOptionValue(std::string_view Value) {
 
 std::string SettingsOptionsText(const THostOptions& O) {
   std::vector<std::string> Records;
-  if (O.HasFile) Records.push_back(std::string(kKeyFileName) + "=" + EncodeOptionValue(O.File));
-  if (O.HasColumns) Records.push_back(std::string(kKeyColumns) + "=" + EncodeOptionValue(O.Columns));
-  if (O.Title >= 0) Records.push_back(std::string(kKeyHasTitle) + "=" + (O.Title ? "1" : "0"));
+  if (O.HasFile) Records.push_back(std::string(HV_OPTION_FILE_NAME) + "=" + EncodeOptionValue(O.File));
+  if (O.HasColumns) Records.push_back(std::string(HV_OPTION_COLUMNS) + "=" + EncodeOptionValue(O.Columns));
+  if (O.Title >= 0) Records.push_back(std::string(HV_OPTION_HAS_TITLE) + "=" + (O.Title ? "1" : "0"));
   std::string Text;
   for (const std::string& R : Records) {
     if (!Text.empty()) Text += ";\r\n";
