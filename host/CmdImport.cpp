@@ -22,11 +22,11 @@
 #include "host/Commands.h"
 #include "host/Csv.h"
 #include "host/DeviceText.h"
-#include "host/GbkCodec.h"
 #include "host/HostConsole.h"
 #include "host/HostOptions.h"
 #include "host/OptionsText.h"
 #include "host/Transfer.h"
+#include "platform/CodePage.h"
 
 namespace halvern::host {
 namespace {
@@ -107,7 +107,7 @@ void AppendField(TByteBuffer& Out, std::string_view Gbk, bool Utf8, std::string&
     Out.Append(Gbk);
     return;
   }
-  const size_t N = GbkToUtf8Into(Gbk, Out.Reserve(Utf8Room(Gbk.size())));
+  const size_t N = platform::AnsiToUtf8Into(Gbk, Out.Reserve(platform::Utf8Room(Gbk.size())));
   if (N != std::string_view::npos) {
     Out.Commit(N);
   } else {

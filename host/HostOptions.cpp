@@ -55,8 +55,8 @@ std::string EmulatorFileName() {
 }  // namespace
 
 bool FitsGbk(std::string_view Utf8, std::string& Gbk) {
-  Gbk = platform::Utf8ToAnsi(Utf8);
-  return platform::AnsiToUtf8(Gbk) == Utf8;
+  Gbk.clear();
+  return platform::Utf8ToAnsiExact(Utf8, Gbk);
 }
 
 void PrintOptionHelp(std::ostream& Out, unsigned Groups) {
