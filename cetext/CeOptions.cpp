@@ -1,4 +1,6 @@
 // A device text port's settings as the options text: "文件名", "数据列" and "包含标题".
+#include "halvern.h"
+
 #include "cetext/CeSettingsText.h"
 #include "cetext/CeTransPort.h"
 #include "rtl/Stream.h"
@@ -10,9 +12,9 @@ std::string HV_STDCALL TCeTransPort::GetOptions() {
   TMemoryStream Text;
   {
     TOptionsWriter Writer(Text);
-    if (!FFileName.empty()) Writer.WriteValue(SOptFileName, FFileName);
-    if (!FColumns.empty()) Writer.WriteValue(SOptColumns, TitlesToCommaText(FColumns));
-    Writer.WriteValue(SOptHasTitle, std::to_string(static_cast<unsigned>(FHasTitle)));
+    if (!FFileName.empty()) Writer.WriteValue(HV_OPTION_FILE_NAME, FFileName);
+    if (!FColumns.empty()) Writer.WriteValue(HV_OPTION_COLUMNS, TitlesToCommaText(FColumns));
+    Writer.WriteValue(HV_OPTION_HAS_TITLE, std::to_string(static_cast<unsigned>(FHasTitle)));
   }
   return Text.ToString();
 }
@@ -21,13 +23,13 @@ int32_t HV_STDCALL TCeTransPort::SetOptions(const std::string& Text) {
   TMemoryStream Stream;
   Stream.WriteString(Text);
   TOPtionsReader Reader(Stream);
-  Reader.RegisterKey(SOptFileName, [this](const std::string& Value) { FFileName = Value; });
-  Reader.RegisterKey(SOptHasTitle, [this](const std::string& Value) {
+  Reader.RegisterKey(HV_OPTION_FILE_NAME, [this](const std::string& Value) { FFileName = Value; });
+  Reader.RegisterKey(HV_OPTION_HAS_TITLE, [this](const std::string& Value) {
     // A value that is no integer, the empty one included, turns the flag on; only the low byte counts.
     const int32_t Flag = OptionTextToInt(Value).value_or(1);
     FHasTitle = (Flag & 0xFF) != 0;
   });
-  Reader.RegisterKey(SOptColumns, [this](const std::string& Value) {
+  Reader.RegisterKey(HV_OPTION_COLUMNS, [this](const std::string& Value) {
     FColumns = CommaTextToTitles(Value);
     if (FColumns.empty()) LoadDefaultColumns();
   });

@@ -21,10 +21,7 @@ class TStream;
 
 // GBK texts of the engine's ports.
 inline constexpr const char* SCePortName =
-    "WinCe\xC9\xE8\xB1\xB8\xCE\xC4\xB1\xBE\xB8\xF1\xCA\xBD";                     // WinCe设备文本格式
-inline constexpr const char* SOptFileName = "\xCE\xC4\xBC\xFE\xC3\xFB";          // 文件名
-inline constexpr const char* SOptHasTitle = "\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2";  // 包含标题
-inline constexpr const char* SOptColumns = "\xCA\xFD\xBE\xDD\xC1\xD0";           // 数据列
+    "WinCe\xC9\xE8\xB1\xB8\xCE\xC4\xB1\xBE\xB8\xF1\xCA\xBD";  // WinCe设备文本格式
 // 无法连接设备,请检查驱动程序是否安装正确
 inline constexpr const char* SNoDeviceConnection =
     "\xCE\xDE\xB7\xA8\xC1\xAC\xBD\xD3\xC9\xE8\xB1\xB8,"

@@ -54,9 +54,9 @@ class TInput {
 };
 
 // Texts the engine's own keys and values are made of, so short inputs reach the interesting paths.
-const char* const kOptionPieces[] = {"\xCE\xC4\xBC\xFE\xC3\xFB=\\Temp\\f.txt",  // 文件名
-                                     "\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2=1",      // 包含标题
-                                     "\xCA\xFD\xBE\xDD\xC1\xD0=",               // 数据列
+const char* const kOptionPieces[] = {HV_OPTION_FILE_NAME "=\\Temp\\f.txt",
+                                     HV_OPTION_HAS_TITLE "=1",
+                                     HV_OPTION_COLUMNS "=",
                                      ";\r\n",
                                      "\"",
                                      "{",

@@ -39,7 +39,7 @@ int RunExport(TCommandContext& C) {
   TPortSession Session(C.Engine, ENGINE_PORT_EXPORT, &C.Err);
   Session.SetOptions(O.Options);
   Session.SetOptions(SettingsOptionsText(O));
-  const std::string File = OptionValue(Session.Options(), kKeyFileName);
+  const std::string File = OptionValue(Session.Options(), HV_OPTION_FILE_NAME);
   if (File.empty()) return UsageError(C.Err, "export needs --file PATH, the device file to write");
   const std::vector<std::string> Columns = Session.ColumnNames();
   TExportCursor Cursor(Session);

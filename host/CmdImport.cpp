@@ -22,11 +22,11 @@
 #include "host/Commands.h"
 #include "host/Csv.h"
 #include "host/DeviceText.h"
-#include "host/GbkCodec.h"
 #include "host/HostConsole.h"
 #include "host/HostOptions.h"
 #include "host/OptionsText.h"
 #include "host/Transfer.h"
+#include "platform/CodePage.h"
 
 namespace halvern::host {
 namespace {
@@ -66,8 +66,8 @@ std::string CommaList(const std::vector<std::string>& Titles) {
 }
 
 void SetLayout(TPortSession& Session, bool Title, const std::vector<std::string>& Columns) {
-  Session.SetOptions(std::string(kKeyColumns) + "=" + EncodeOptionValue(CommaList(Columns)) + ";\r\n" +
-                     kKeyHasTitle + "=" + (Title ? "1" : "0"));
+  Session.SetOptions(std::string(HV_OPTION_COLUMNS) + "=" + EncodeOptionValue(CommaList(Columns)) + ";\r\n" +
+                     HV_OPTION_HAS_TITLE + "=" + (Title ? "1" : "0"));
 }
 
 std::vector<std::string> Numbered(size_t Count) {
@@ -107,7 +107,7 @@ void AppendField(TByteBuffer& Out, std::string_view Gbk, bool Utf8, std::string&
     Out.Append(Gbk);
     return;
   }
-  const size_t N = GbkToUtf8Into(Gbk, Out.Reserve(Utf8Room(Gbk.size())));
+  const size_t N = platform::AnsiToUtf8Into(Gbk, Out.Reserve(platform::Utf8Room(Gbk.size())));
   if (N != std::string_view::npos) {
     Out.Commit(N);
   } else {
@@ -126,9 +126,9 @@ int RunImport(TCommandContext& C) {
   Session.SetOptions(O.Options);
   Session.SetOptions(SettingsOptionsText(O));
   const std::string Settings = Session.Options();
-  const std::string File = OptionValue(Settings, kKeyFileName);
+  const std::string File = OptionValue(Settings, HV_OPTION_FILE_NAME);
   if (File.empty()) return UsageError(C.Err, "import needs --file PATH, the device file to read");
-  const bool HasTitle = OptionValue(Settings, kKeyHasTitle, "0") != "0";
+  const bool HasTitle = OptionValue(Settings, HV_OPTION_HAS_TITLE, "0") != "0";
   if (O.ByTitle && !HasTitle) return UsageError(C.Err, "--by-title needs --title");
   const std::vector<std::string> Columns = Session.ColumnNames();
   const std::string Where = "halvern: " + ToTerminal(File) + ": ";

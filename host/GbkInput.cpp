@@ -4,7 +4,6 @@
 #include <cstring>
 #include <istream>
 
-#include "host/GbkCodec.h"
 #include "host/HostOptions.h"
 #include "host/Transfer.h"
 #include "platform/CodePage.h"
@@ -75,15 +74,10 @@ bool TGbkInput::Fill() {
 }
 
 void TGbkInput::Convert(std::string_view Utf8) {
-  const size_t Start = FOut.size();
   if (!FFromUtf8) {
     FOut.append(Utf8);
-  } else if (!FastUtf8ToGbk(Utf8, FOut)) {
-    // Something the tables do not cover: the platform converts, and the text must come back unchanged.
-    FOut.resize(Start);
-    std::string Gbk = platform::Utf8ToAnsi(Utf8);
-    if (platform::AnsiToUtf8(Gbk) != Utf8) ThrowAtFault(Utf8);
-    FOut.append(Gbk);
+  } else if (!platform::Utf8ToAnsiExact(Utf8, FOut)) {
+    ThrowAtFault(Utf8);
   }
   for (const char *P = Utf8.data(), *End = P + Utf8.size();
        (P = static_cast<const char*>(std::memchr(P, '\n', static_cast<size_t>(End - P)))) != nullptr; ++P)

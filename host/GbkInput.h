@@ -1,5 +1,5 @@
-// Standard input as the device's GBK bytes, converted from UTF-8 a block at a time (GbkCodec.h; one
-// system conversion per value would cost ten times the transfer). Blocks end after a
+// Standard input as the device's GBK bytes, converted from UTF-8 a block at a time (one conversion
+// per value would cost ten times the transfer). Blocks end after a
 // line feed, which never falls inside a UTF-8 or GBK character, so no character is ever split. Input
 // that is not UTF-8, or holds a character GBK cannot represent, throws EHostError naming its line. With
 // conversion off the bytes pass through unchanged. One object per stream; not thread-safe.

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ostream>
 
+#include "platform/Utf16.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -25,22 +27,6 @@ bool IsConsole(DWORD Which) {
   return GetConsoleMode(GetStdHandle(Which), &Mode) != 0;
 }
 
-std::wstring Widen(const std::string& Utf8) {
-  const int N = MultiByteToWideChar(CP_UTF8, 0, Utf8.data(), static_cast<int>(Utf8.size()), nullptr, 0);
-  std::wstring Wide(static_cast<size_t>(N), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, Utf8.data(), static_cast<int>(Utf8.size()), Wide.data(), N);
-  return Wide;
-}
-
-std::string Narrow(const wchar_t* Wide) {
-  const int N = WideCharToMultiByte(CP_UTF8, 0, Wide, -1, nullptr, 0, nullptr, nullptr);
-  if (N <= 1) return {};
-  std::string Utf8(static_cast<size_t>(N), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, Wide, -1, Utf8.data(), N, nullptr, nullptr);
-  Utf8.resize(static_cast<size_t>(N - 1));
-  return Utf8;
-}
-
 }  // namespace
 
 bool StderrIsTerminal() {
@@ -57,12 +43,14 @@ void UseBinaryStdio() {
 }
 
 bool SetEnvironment(const char* Name, const std::string& Value) {
-  const std::wstring WideName = Widen(Name);
+  const std::u16string WideName = platform::Utf8ToUtf16(Name);
+  const auto* WName = reinterpret_cast<const wchar_t*>(WideName.c_str());
   if (Value.empty()) {
-    SetEnvironmentVariableW(WideName.c_str(), nullptr);  // fails only when it was not set
+    SetEnvironmentVariableW(WName, nullptr);  // fails only when it was not set
     return true;
   }
-  return SetEnvironmentVariableW(WideName.c_str(), Widen(Value).c_str()) != 0;
+  const std::u16string WideValue = platform::Utf8ToUtf16(Value);
+  return SetEnvironmentVariableW(WName, reinterpret_cast<const wchar_t*>(WideValue.c_str())) != 0;
 }
 
 std::vector<std::string> Utf8Arguments(const std::vector<std::string>& Args) {
@@ -72,7 +60,7 @@ std::vector<std::string> Utf8Arguments(const std::vector<std::string>& Args) {
   std::vector<std::string> Result;
   if (static_cast<size_t>(Count) >= Args.size()) {
     for (size_t I = static_cast<size_t>(Count) - Args.size(); I < static_cast<size_t>(Count); ++I)
-      Result.push_back(Narrow(Argv[I]));
+      Result.push_back(platform::Utf16ToUtf8(reinterpret_cast<const char16_t*>(Argv[I])));
   }
   LocalFree(Argv);
   return Result.size() == Args.size() ? Result : Args;

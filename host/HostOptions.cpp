@@ -57,8 +57,8 @@ std::string EmulatorFileName() {
 }  // namespace
 
 bool FitsGbk(std::string_view Utf8, std::string& Gbk) {
-  Gbk = platform::Utf8ToAnsi(Utf8);
-  return platform::AnsiToUtf8(Gbk) == Utf8;
+  Gbk.clear();
+  return platform::Utf8ToAnsiExact(Utf8, Gbk);
 }
 
 void PrintOptionHelp(std::ostream& Out, unsigned Groups) {
@@ -117,7 +117,7 @@ int ParseHostOptions(TCommandContext& C, const char* Command, unsigned Groups, T
       if (const std::string Why = ParseOptionsText(Gbk, Records); !Why.empty())
         return UsageError(C.Err, "--options: " + Why);
       for (const TOptionRecord& R : Records)
-        if (R.Key == kKeyColumns)
+        if (R.Key == HV_OPTION_COLUMNS)
           if (const std::string Why = CheckColumnList(R.Value); !Why.empty())
             return UsageError(C.Err, "--options: the column list " + Why);
       O.HasOptions = true;
@@ -171,9 +171,9 @@ std::string EncodeOptionValue(std::string_view Value) {
 
 std::string SettingsOptionsText(const THostOptions& O) {
   std::vector<std::string> Records;
-  if (O.HasFile) Records.push_back(std::string(kKeyFileName) + "=" + EncodeOptionValue(O.File));
-  if (O.HasColumns) Records.push_back(std::string(kKeyColumns) + "=" + EncodeOptionValue(O.Columns));
-  if (O.Title >= 0) Records.push_back(std::string(kKeyHasTitle) + "=" + (O.Title ? "1" : "0"));
+  if (O.HasFile) Records.push_back(std::string(HV_OPTION_FILE_NAME) + "=" + EncodeOptionValue(O.File));
+  if (O.HasColumns) Records.push_back(std::string(HV_OPTION_COLUMNS) + "=" + EncodeOptionValue(O.Columns));
+  if (O.Title >= 0) Records.push_back(std::string(HV_OPTION_HAS_TITLE) + "=" + (O.Title ? "1" : "0"));
   std::string Text;
   for (const std::string& R : Records) {
     if (!Text.empty()) Text += ";\r\n";

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/Utf16.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -18,14 +20,9 @@ std::string ProgramDirectory() {
   wchar_t Path[MAX_PATH];
   const DWORD N = GetModuleFileNameW(nullptr, Path, MAX_PATH);
   if (N == 0 || N >= MAX_PATH) return {};
-  std::wstring Wide(Path, N);
-  Wide.resize(Wide.find_last_of(L"\\/") + 1);
-  const int Bytes = WideCharToMultiByte(CP_UTF8, 0, Wide.data(), static_cast<int>(Wide.size()), nullptr, 0,
-                                        nullptr, nullptr);
-  std::string Utf8(static_cast<size_t>(Bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, Wide.data(), static_cast<int>(Wide.size()), Utf8.data(), Bytes, nullptr,
-                      nullptr);
-  return Utf8;
+  std::u16string Wide(reinterpret_cast<const char16_t*>(Path), N);
+  Wide.resize(Wide.find_last_of(u"\\/") + 1);
+  return platform::Utf16ToUtf8(Wide);
 #else
   char Path[PATH_MAX];
   const ssize_t N = readlink("/proc/self/exe", Path, sizeof Path - 1);

@@ -4,10 +4,6 @@
 
 namespace halvern::host {
 
-const char* const kKeyFileName = "\xCE\xC4\xBC\xFE\xC3\xFB";
-const char* const kKeyHasTitle = "\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2";
-const char* const kKeyColumns = "\xCA\xFD\xBE\xDD\xC1\xD0";
-
 namespace {
 
 bool IsBlank(char C) {
@@ -75,8 +71,10 @@ std::string ParseOptionsText(std::string_view Gbk, std::vector<TOptionRecord>& R
     const size_t Eq = FindOutside(Record, '=', Unclosed);
     if (Eq == std::string_view::npos) return "the record '" + Shown + "' has no '='";
     const std::string Key = Decode(Record.substr(0, Eq));
-    if (Key != kKeyFileName && Key != kKeyHasTitle && Key != kKeyColumns)
-      return "unknown key '" + platform::AnsiToUtf8(Key) + "' (the keys are 文件名, 包含标题 and 数据列)";
+    if (Key != HV_OPTION_FILE_NAME && Key != HV_OPTION_HAS_TITLE && Key != HV_OPTION_COLUMNS)
+      return "unknown key '" + platform::AnsiToUtf8(Key) + "' (the keys are " +
+             platform::AnsiToUtf8(HV_OPTION_FILE_NAME) + ", " + platform::AnsiToUtf8(HV_OPTION_HAS_TITLE) +
+             " and " + platform::AnsiToUtf8(HV_OPTION_COLUMNS) + ")";
     Records.push_back({Key, Decode(Record.substr(Eq + 1))});
   }
   return {};

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "halvern.h"  // the keys, HV_OPTION_*
+
 namespace halvern::host {
 
 // One record of an options text: its key and decoded value.
@@ -21,16 +23,11 @@ struct TOptionRecord {
 // quote or bracket that is never closed. Empty records (a final ";" CR LF, say) are skipped.
 std::string ParseOptionsText(std::string_view Gbk, std::vector<TOptionRecord>& Records);
 
-// The value of Key in an options text, or Fallback when the text has no such record.
+// The value of Key (an HV_OPTION_* key) in an options text, or Fallback when the text has no such record.
 std::string OptionValue(std::string_view Gbk, std::string_view Key, std::string Fallback = {});
 
 // Checks a column list in the comma-list syntax. Returns an empty string when it names at least one
 // column and every quote is closed and followed by a separator, else what is wrong (UTF-8).
 std::string CheckColumnList(std::string_view Gbk);
-
-// "文件名", "包含标题", "数据列": the keys of a device text port's options.
-extern const char* const kKeyFileName;
-extern const char* const kKeyHasTitle;
-extern const char* const kKeyColumns;
 
 }  // namespace halvern::host

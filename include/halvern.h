@@ -92,6 +92,17 @@
 /* The log code of every transfer failure. */
 #define EVENT_CODE_TRANSFER 35
 
+/* The keys of a port's options text (EngineGetOptions, EngineSetOptions), as GBK byte strings. A text
+   is records of key "=" value joined by ";" CR LF; a key without a record keeps its current value.
+   HV_OPTION_FILE_NAME  文件名 (file name): the file's path on the device, used exactly as given.
+   HV_OPTION_HAS_TITLE  包含标题 (has title): 1 when the file's first line holds the column titles, 0
+                        when it does not; any text that is not an integer counts as 1.
+   HV_OPTION_COLUMNS    数据列 (data columns): the column titles in order, separated by commas; an
+                        empty list means the port's default columns. */
+#define HV_OPTION_FILE_NAME "\xCE\xC4\xBC\xFE\xC3\xFB"
+#define HV_OPTION_HAS_TITLE "\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2"
+#define HV_OPTION_COLUMNS "\xCA\xFD\xBE\xDD\xC1\xD0"
+
 /* Field type codes (FieldGetType, FieldGetProc). Every column of this engine is HV_FT_STRING. */
 #define HV_FT_UNKNOWN 0 /* handled like HV_FT_STRING */
 #define HV_FT_BYTE 1

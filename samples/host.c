@@ -16,11 +16,10 @@
 #define COLUMNS 3
 #define RECORDS 3
 
-/* Options texts are GBK: file name (文件名), columns (数据列) and title line (包含标题). */
-static const char Options[] =
-    "\xCE\xC4\xBC\xFE\xC3\xFB=\\stock.txt;\r\n"
-    "\xCA\xFD\xBE\xDD\xC1\xD0=code,name,count;\r\n"
-    "\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2=1";
+/* Options texts are GBK; halvern.h names their keys. The file \stock.txt on the device, three columns
+   and a title line: */
+static const char Options[] = HV_OPTION_FILE_NAME "=\\stock.txt;\r\n" HV_OPTION_COLUMNS
+                                                  "=code,name,count;\r\n" HV_OPTION_HAS_TITLE "=1";
 
 /* A value with a space, one with the delimiter, a GBK one (椅子) and an empty one: all come back. */
 static const char* const Records[RECORDS][COLUMNS] = {

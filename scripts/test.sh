@@ -16,6 +16,10 @@
 #
 # Environment: HALVERN_PRESETS (default "linux linux-asan linux-tsan mingw32"), HALVERN_FUZZ_SECONDS
 # (default 20, 0 skips the fuzz runs), HALVERN_JOBS (default 2).
+#
+# No -e: a failure is counted and the command goes on, so that one run reports every failing check (a
+# preset that does not build still leaves the others to build and test) instead of hiding all that
+# would have come after the first.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -113,9 +117,23 @@ check_format() {
   return 1
 }
 
+# Prints "passed NAME" or "failed NAME" for each test of CTest's JUnit file $1. A test that could not run
+# (its program did not build) is a failure; one that is disabled is neither.
+junit_results() {
+  python3 - "$1" <<'PYTHON'
+import sys
+import xml.etree.ElementTree as ET
+
+for case in ET.parse(sys.argv[1]).getroot().iter("testcase"):
+    status = case.get("status")
+    if status != "disabled":
+        print("passed" if status == "run" and case.find("failure") is None else "failed", case.get("name"))
+PYTHON
+}
+
 # run_ctest PRESET [CTEST ARGUMENTS...]: runs the preset's tests and adds their counts.
 run_ctest() {
-  local preset=$1 log="build/ctest-$1.log" status=0 total failed_tests
+  local preset=$1 junit="$root/build/ctest-$1.xml" status=0 results
   shift
   local launcher=()
   # ThreadSanitizer cannot map its shadow memory under the high address-space randomisation of newer
@@ -123,23 +141,24 @@ run_ctest() {
   if [[ $preset == *tsan* ]] && setarch "$(uname -m)" -R true 2>/dev/null; then
     launcher=(setarch "$(uname -m)" -R)
   fi
-  "${launcher[@]}" ctest --preset "$preset" -j "$jobs" --no-tests=error "$@" 2>&1 | tee "$log"
+  rm -f "$junit"
+  "${launcher[@]}" ctest --preset "$preset" -j "$jobs" --no-tests=error --output-junit "$junit" "$@" 2>&1 |
+    tee "build/ctest-$preset.log"
   status=${PIPESTATUS[0]}
-  total=$(sed -n 's/.*tests failed out of \([0-9]\+\).*/\1/p' "$log" | tail -n 1)
-  failed_tests=$(sed -n 's/.* \([0-9]\+\) tests\? failed out of.*/\1/p' "$log" | tail -n 1)
-  if [[ -z $total ]]; then
+  if ! results=$(junit_results "$junit" 2>/dev/null) || [[ -z $results ]]; then
     fail "ctest $preset (no results)"
     return
   fi
-  pass $((total - failed_tests))
-  local name
-  # The names listed under CTest's closing "The following tests FAILED:".
-  while read -r name; do
-    [[ -n $name ]] && fail "$preset: $name"
-  done < <(awk '/^The following tests FAILED:/ { listing = 1; next }
-                listing && /^[[:space:]]+[0-9]+ - / { sub(/^[[:space:]]+[0-9]+ - /, ""); print; next }
-                { listing = 0 }' "$log")
-  # A non-zero status with no failed test listed (a crash of ctest itself) still fails the run.
+  local outcome name failed_tests=0
+  while read -r outcome name; do
+    if [[ $outcome == passed ]]; then
+      pass 1
+    else
+      fail "$preset: $name"
+      failed_tests=$((failed_tests + 1))
+    fi
+  done <<<"$results"
+  # A non-zero status with no failed test (a crash of ctest itself) still fails the run.
   if [[ $status -ne 0 && $failed_tests -eq 0 ]]; then
     fail "ctest $preset (exit status $status)"
   fi
@@ -157,7 +176,8 @@ test_preset() {
   fi
   if [[ $preset == mingw32 && $i386_mode == none ]]; then
     local skipped
-    skipped=$(ctest --preset "$preset" -N -L wine | sed -n 's/^Total Tests: *\([0-9]\+\).*/\1/p')
+    skipped=$(ctest --preset "$preset" -N -L wine --show-only=json-v1 |
+      python3 -c 'import json, sys; print(len(json.load(sys.stdin)["tests"]))')
     not_run=$((not_run + ${skipped:-0}))
     halvern_log "$preset: ${skipped:-0} Wine tests not run ($HALVERN_I386_DETAIL);" \
       "its static checks run, and mingw64 runs the Windows code instead"

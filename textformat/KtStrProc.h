@@ -1,17 +1,14 @@
-// Byte-string routines of the delimited text format and TStrDispatcher, the string-keyed handler table
-// of the options reader.
+// Byte-string routines of the delimited text format: copies, searches, quoting and padding.
 //
 // Every routine works on bytes of the ANSI code page (GBK) and knows nothing of double-byte characters.
 // Searches take a pointer and a byte count, never read outside that range, and return nullptr for "none".
-// The free functions are pure and thread-safe; a TStrDispatcher is not thread-safe.
+// They are pure and thread-safe.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace halvern {
 
@@ -43,51 +40,5 @@ std::string StripEnclosing(std::string_view S, std::string_view Q);
 std::string PadRight(std::string_view S, char C, int32_t N);
 // S without any byte equal to C.
 std::string RemoveChar(std::string_view S, char C);
-
-// Generic code pointer of a dispatcher entry; callers cast it back to the type they registered.
-using TDispCode = void (*)();
-
-// A bound handler: code and context, stored and handed back unchanged.
-struct TDispHandler {
-  TDispCode Code = nullptr;
-  void* Context = nullptr;
-};
-
-// One entry of a bucket chain.
-struct TDispItem {
-  std::unique_ptr<TDispItem> Next;
-  std::string Key;
-  TDispCode Code = nullptr;
-  void* Context = nullptr;
-};
-
-// Hash table from byte-string keys to handlers. Entries are never replaced: adding a key again shadows
-// the older entry until Clear.
-class TStrDispatcher {
- public:
-  // BucketCount must be at least 1 (0 is taken as 1).
-  explicit TStrDispatcher(int32_t BucketCount);
-  ~TStrDispatcher();
-  TStrDispatcher(const TStrDispatcher&) = delete;
-  TStrDispatcher& operator=(const TStrDispatcher&) = delete;
-
-  void Add(std::string_view Key, TDispHandler Handler);
-  // True and the latest handler registered under Key; false leaves Handler unchanged.
-  bool Find(std::string_view Key, TDispHandler& Handler) const;
-  void Clear() noexcept;
-
-  // Keys compare and hash ignoring ASCII letter case.
-  bool IgnoreCase = false;
-
-  uint32_t HashKey(std::string_view Key) const noexcept;
-  size_t BucketCount() const noexcept { return FBuckets.size(); }
-
- private:
-  // The link that refers to Key's entry, or the empty link at the end of its chain.
-  const std::unique_ptr<TDispItem>* FindSlot(std::string_view Key) const;
-  bool KeysMatch(std::string_view A, std::string_view B) const noexcept;
-
-  std::vector<std::unique_ptr<TDispItem>> FBuckets;
-};
 
 }  // namespace halvern

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "rtl/Stream.h"
 #include "textformat/Blanks.h"
@@ -123,18 +124,8 @@ TOPtionsReader::TOPtionsReader(TStream& Stream) : FReader(std::make_unique<TOpti
 
 TOPtionsReader::~TOPtionsReader() = default;
 
-void TOPtionsReader::RegisterKey(std::string_view Key, TOptionHandler Handler) {
-  FDispatcher.Add(Key, TDispHandler{reinterpret_cast<TDispCode>(Handler.Code), Handler.Context});
-}
-
-void TOPtionsReader::RegisterKey(std::string_view Key, std::function<void(const std::string&)> Handler) {
-  FFunctions.push_back(std::move(Handler));
-  RegisterKey(Key, TOptionHandler{[](void* Context, const std::string& Value) {
-                                    auto& Function =
-                                        *static_cast<std::function<void(const std::string&)>*>(Context);
-                                    if (Function) Function(Value);
-                                  },
-                                  &FFunctions.back()});
+void TOPtionsReader::RegisterKey(std::string_view Key, TStrHandler Handler) {
+  FDispatcher.Add(Key, std::move(Handler));
 }
 
 void TOPtionsReader::Parse() {
@@ -150,9 +141,8 @@ void TOPtionsReader::Parse() {
 }
 
 void TOPtionsReader::Dispatch(const std::string& Key, const std::string& Value) {
-  TDispHandler Handler;
-  if (FDispatcher.Find(Key, Handler)) {
-    if (Handler.Code != nullptr) reinterpret_cast<TOptionProc>(Handler.Code)(Handler.Context, Value);
+  if (const TStrHandler* Handler = FDispatcher.Find(Key)) {
+    if (*Handler) (*Handler)(Value);
   } else if (OnUnknownKey) {
     OnUnknownKey(Key, Value);
   }

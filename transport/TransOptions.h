@@ -15,33 +15,18 @@
 // as long as it lives.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "textformat/KtStrProc.h"
+#include "textformat/StrDispatcher.h"
 #include "textformat/TextReader.h"
 #include "textformat/TextWriter.h"
 
 namespace halvern {
 
 class TStream;
-
-// A handler: an operation of some object taking the option's value, registered with that object.
-using TOptionProc = void (*)(void* Context, const std::string& Value);
-struct TOptionHandler {
-  TOptionProc Code = nullptr;
-  void* Context = nullptr;
-};
-
-// Binds a member function void T::Method(const std::string&) of Object as a handler.
-template <class T, void (T::*Method)(const std::string&)>
-TOptionHandler OptionMethod(T* Object) {
-  return {[](void* Context, const std::string& Value) { (static_cast<T*>(Context)->*Method)(Value); },
-          Object};
-}
 
 class TOptionsWriter {
  public:
@@ -73,9 +58,9 @@ class TOPtionsReader {
   // Set by a handler to stop Parse before the next record.
   bool Stopped = false;
 
-  // Binds Handler to Key; a later registration of the same key wins.
-  void RegisterKey(std::string_view Key, TOptionHandler Handler);
-  void RegisterKey(std::string_view Key, std::function<void(const std::string&)> Handler);
+  // Binds Handler to Key; a later registration of the same key wins. An empty Handler makes the key
+  // one that is read and ignored.
+  void RegisterKey(std::string_view Key, TStrHandler Handler);
 
   // Reads every record from the start of the stream and dispatches it.
   void Parse();
@@ -87,7 +72,6 @@ class TOPtionsReader {
 
   std::unique_ptr<TKtTextReader> FReader;
   TStrDispatcher FDispatcher{256};
-  std::deque<std::function<void(const std::string&)>> FFunctions;  // contexts of function handlers
 };
 
 }  // namespace halvern

@@ -46,8 +46,8 @@ halvern_binfmt_i386_interpreter() {
   return 1
 }
 
-# Finds a qemu-i386 recent enough, installing qemu-user when needed; prints its path.
-halvern_recent_qemu() {
+# Prints the path of an installed qemu-i386 recent enough, if there is one.
+halvern_installed_qemu() {
   local candidate
   for candidate in /usr/bin/qemu-i386 /usr/bin/qemu-i386-static; do
     if [[ -x $candidate ]] && halvern_qemu_is_recent "$candidate"; then
@@ -55,6 +55,12 @@ halvern_recent_qemu() {
       return 0
     fi
   done
+  return 1
+}
+
+# Finds a qemu-i386 recent enough, installing qemu-user when needed; prints its path.
+halvern_recent_qemu() {
+  halvern_installed_qemu && return 0
   command -v apt-get >/dev/null 2>&1 || return 1
   export DEBIAN_FRONTEND=noninteractive
   apt-get update >&2 || true
@@ -73,13 +79,7 @@ halvern_recent_qemu() {
     release=(-t "$codename-backports")
   fi
   apt-get install -y --no-install-recommends "${release[@]}" qemu-user >&2 || return 1
-  for candidate in /usr/bin/qemu-i386 /usr/bin/qemu-i386-static; do
-    if [[ -x $candidate ]] && halvern_qemu_is_recent "$candidate"; then
-      echo "$candidate"
-      return 0
-    fi
-  done
-  return 1
+  halvern_installed_qemu
 }
 
 # Registers qemu-i386 $1 for i386 ELF programs, replacing an older registration of the same name.

@@ -4,7 +4,6 @@
 #include <random>
 
 #include "cetext/CeTransPort.h"
-#include "tests/GbkKeys.h"
 #include "tests/cetext/CePortTestSupport.h"
 
 namespace halvern::test {
@@ -23,8 +22,8 @@ TEST(CeOptions, SettingsWithoutSpecialBytesKeepTheDocumentedText) {
   auto Node = CreateImportPort();
   Port(Node).FFileName = "\\Temp\\stock.txt";
   Port(Node).FHasTitle = true;
-  const std::string Expected = FileKey + "=\\Temp\\stock.txt;\r\n" + ColumnsKey + "=" + Number + "," +
-                               CountFlag + "," + Remark + ";\r\n" + TitleKey + "=1";
+  const std::string Expected = HV_OPTION_FILE_NAME "=\\Temp\\stock.txt;\r\n" HV_OPTION_COLUMNS "=" + Number +
+                               "," + CountFlag + "," + Remark + ";\r\n" HV_OPTION_HAS_TITLE "=1";
   EXPECT_EQ(Node->GetOptions(), Expected);
 
   auto Other = CreateExportPort();
@@ -35,34 +34,34 @@ TEST(CeOptions, SettingsWithoutSpecialBytesKeepTheDocumentedText) {
 }
 
 TEST(CeOptions, ANewPortWritesColumnsAndTitleFlagOnly) {
-  EXPECT_EQ(CreateImportPort()->GetOptions(),
-            ColumnsKey + "=" + Number + "," + CountFlag + "," + Remark + ";\r\n" + TitleKey + "=0");
+  EXPECT_EQ(CreateImportPort()->GetOptions(), HV_OPTION_COLUMNS "=" + Number + "," + CountFlag + "," +
+                                                  Remark + ";\r\n" HV_OPTION_HAS_TITLE "=0");
   auto Node = CreateImportPort();
   Port(Node).FColumns.clear();
-  EXPECT_EQ(Node->GetOptions(), TitleKey + "=0");
+  EXPECT_EQ(Node->GetOptions(), HV_OPTION_HAS_TITLE "=0");
 }
 
 TEST(CeOptions, AnEmptyColumnListRestoresTheDefaults) {
   for (const std::string Value : {"", "   ", "\t"}) {
     auto Node = CreateImportPort();
     Port(Node).FColumns = {"x"};
-    Node->SetOptions(ColumnsKey + "=" + Value);
+    Node->SetOptions(HV_OPTION_COLUMNS "=" + Value);
     EXPECT_EQ(Port(Node).FColumns, ImportDefaults) << '"' << Value << '"';
   }
 }
 
 TEST(CeOptions, BlanksSeparateUnquotedTitles) {
   auto Node = CreateImportPort();
-  Node->SetOptions(ColumnsKey + "={\r\n\t\"a b\",c}");
+  Node->SetOptions(HV_OPTION_COLUMNS "={\r\n\t\"a b\",c}");
   EXPECT_EQ(Port(Node).FColumns, (std::vector<std::string>{"a b", "c"}));
-  Node->SetOptions(ColumnsKey + "=\"a b,c\"");
+  Node->SetOptions(HV_OPTION_COLUMNS "=\"a b,c\"");
   EXPECT_EQ(Port(Node).FColumns, (std::vector<std::string>{"a", "b", "c"}));
 }
 
 TEST(CeOptions, TheTitleFlagTakesTheLowByteOfAnInteger) {
   auto Flag = [](const std::string& Value) {
     auto Node = CreateImportPort();
-    Node->SetOptions(TitleKey + "=" + Value);
+    Node->SetOptions(HV_OPTION_HAS_TITLE "=" + Value);
     return Port(Node).FHasTitle;
   };
   EXPECT_FALSE(Flag("0"));
@@ -76,16 +75,16 @@ TEST(CeOptions, TheTitleFlagTakesTheLowByteOfAnInteger) {
   EXPECT_TRUE(Flag("1.0"));
   // A record without "=" has an empty value.
   auto Node = CreateImportPort();
-  Node->SetOptions(TitleKey);
+  Node->SetOptions(HV_OPTION_HAS_TITLE);
   EXPECT_TRUE(Port(Node).FHasTitle);
 }
 
 TEST(CeOptions, RecordsApplyInOrderAndOtherKeysAreIgnored) {
   auto Node = CreateImportPort();
   Port(Node).FFileName = "keep";
-  EXPECT_EQ(
-      Node->SetOptions("x=1;\r\n" + TitleKey + "=1;\r\n" + TitleKey + "=0;\r\n" + FileKey.substr(2) + "=no"),
-      0);
+  EXPECT_EQ(Node->SetOptions("x=1;\r\n" HV_OPTION_HAS_TITLE "=1;\r\n" HV_OPTION_HAS_TITLE "=0;\r\n" +
+                             std::string(HV_OPTION_FILE_NAME).substr(2) + "=no"),
+            0);
   EXPECT_FALSE(Port(Node).FHasTitle);
   EXPECT_EQ(Port(Node).FFileName, "keep");
   EXPECT_EQ(Port(Node).FColumns, ImportDefaults);
@@ -126,7 +125,9 @@ TEST(CeOptions, StoredListsWithDoubledQuotesReadAsWritten) {
   const std::string Name = "\xC3\xFB\xB3\xC6";  // 名称
   const auto Expect = [&](const std::string& Columns, const std::vector<std::string>& Titles) {
     auto Node = CreateImportPort();
-    EXPECT_EQ(Node->SetOptions(ColumnsKey + "=" + Columns + ";" + TitleKey + "=1;" + FileKey + "=f"), 0);
+    EXPECT_EQ(Node->SetOptions(HV_OPTION_COLUMNS "=" + Columns +
+                               ";" HV_OPTION_HAS_TITLE "=1;" HV_OPTION_FILE_NAME "=f"),
+              0);
     EXPECT_EQ(Port(Node).FColumns, Titles) << Columns;
     EXPECT_TRUE(Port(Node).FHasTitle) << Columns << ": the keys after the list must still be read";
     EXPECT_EQ(Port(Node).FFileName, "f") << Columns;

@@ -6,6 +6,7 @@
 #include "platform/DynLib.h"
 #include "platform/SysError.h"
 #include "platform/TextCompare.h"
+#include "platform/Utf16.h"
 #include "tests/device/DeviceTestSupport.h"
 
 namespace halvern::platform {
@@ -45,6 +46,26 @@ TEST(CodePage, LeadBytesAreThoseOfCodePage936) {
   EXPECT_FALSE(IsLeadByte(0xFF));
   EXPECT_FALSE(IsLeadByte('A'));
   EXPECT_FALSE(IsLeadByte('|'));
+}
+
+TEST(Utf16, ConvertsBothWaysAndReplacesWhatIsBroken) {
+  const std::string Utf8 = "A\xE7\xBC\x96\xE5\x8F\xB7\xF0\x9F\x98\x80";  // A编号 and an emoji
+  const std::u16string Wide = u"A\u7F16\u53F7\U0001F600";
+  EXPECT_EQ(Utf8ToUtf16(Utf8), Wide);
+  EXPECT_EQ(Utf16ToUtf8(Wide), Utf8);
+  EXPECT_EQ(Utf8ToUtf16(""), u"");
+  EXPECT_EQ(Utf16ToUtf8(u""), "");
+  // A sequence cut short and a lone surrogate: replaced, and the text around them kept.
+  const std::u16string Cut = Utf8ToUtf16(
+      "a\xE7\xBC"
+      "b");
+  ASSERT_GE(Cut.size(), 3u);
+  EXPECT_EQ(Cut.front(), u'a');
+  EXPECT_EQ(Cut.back(), u'b');
+  EXPECT_NE(Cut.find(u'\xFFFD'), std::u16string::npos);
+  EXPECT_EQ(Utf16ToUtf8(std::u16string{u'a', char16_t(0xD800), u'b'}),
+            "a\xEF\xBF\xBD"
+            "b");
 }
 
 TEST(TextCompare, IgnoresCaseOfLettersOnly) {

@@ -6,7 +6,6 @@
 
 #include "PortTestSupport.h"
 #include "platform/SysError.h"
-#include "tests/GbkKeys.h"
 
 namespace halvern::test {
 namespace {
@@ -28,7 +27,7 @@ TEST_F(PortHostTest, WithNoDeviceEachTransferEndsAtTheTimeOut) {
   auto Start = Clock::now();
   {
     TPortHandle Import(E, 1);
-    Import.SetOptions(FileKey + "=\\Temp\\in.txt");
+    Import.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\in.txt");
     E->MoveFirst(Import.H());
     EXPECT_EQ(E->IsEof(Import.H()), 1);
     EXPECT_EQ(Import.Log, NotConnected);
@@ -37,7 +36,7 @@ TEST_F(PortHostTest, WithNoDeviceEachTransferEndsAtTheTimeOut) {
   Start = Clock::now();
   {
     TPortHandle Export(E, 2);
-    Export.SetOptions(FileKey + "=\\Temp\\out.txt");
+    Export.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\out.txt");
     Export.WriteAll({{"A1", "chair", "3"}});
     Export.Fina();
     EXPECT_EQ(Export.Log, NotConnected);
@@ -54,7 +53,7 @@ TEST_F(PortHostTest, ADeviceDockedWithinTheTimeOutServesTheTransfer) {
   SetEnv("HALVERN_CONNECT_TIMEOUT", "20");
   SetEnv("HALVERN_DEVICE_FAULTS", "dock-after=300");
   TPortHandle Import(E, 1);
-  Import.SetOptions(FileKey + "=\\Temp\\in.txt");
+  Import.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\in.txt");
   EXPECT_EQ(Import.ReadAll(), (TRecords{{"A1", "1", "x"}}));
   EXPECT_TRUE(Import.Log.empty());
   EXPECT_EQ(TPortDevice::Get().Counters().ConnectionsOpened, 1u);
@@ -78,17 +77,17 @@ TEST(PortBasicLibrary, TransfersAsWithoutTheOptionalCalls) {
   Get(&Before);
   {
     TPortHandle Export(Copied, 2);
-    Export.SetOptions(FileKey + "=\\Temp\\basic.txt");
+    Export.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\basic.txt");
     Export.WriteAll({{"A1", "chair", "3"}});
     Export.Fina();
     EXPECT_TRUE(Export.Log.empty());
     EXPECT_EQ(ReadDeviceFile("Temp/basic.txt"), "A1|chair|3");
     TPortHandle Import(Copied, 1);
-    Import.SetOptions(FileKey + "=\\Temp\\basic.txt");
+    Import.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\basic.txt");
     EXPECT_EQ(Import.ReadAll(), (TRecords{{"A1", "chair", "3"}}));
     SetEnv("HALVERN_DEVICE_FAULTS", "init");
     TPortHandle Failed(Copied, 1);
-    Failed.SetOptions(FileKey + "=\\Temp\\basic.txt");
+    Failed.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\basic.txt");
     Copied->MoveFirst(Failed.H());
     SetEnv("HALVERN_DEVICE_FAULTS", "");
     EXPECT_EQ(Failed.Log, (TLog{{35, platform::SystemErrorText(1167)}}));

@@ -3,7 +3,6 @@
 #include <random>
 
 #include "PortTestSupport.h"
-#include "tests/GbkKeys.h"
 
 namespace halvern::test {
 namespace {
@@ -17,7 +16,7 @@ TEST_F(PortHostTest, ExportWritesTheFileAtFina) {
   WriteDeviceFile("Temp/out.txt", "old");
   TPortHandle Port(E, 2);
   ASSERT_EQ(Port.Result(), ENGINE_OK);
-  Port.SetOptions(FileKey + "=\\Temp\\out.txt;\r\n" + TitleKey + "=1");
+  Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\out.txt;\r\n" HV_OPTION_HAS_TITLE "=1");
   Port.WriteAll({{"A1", "chair", "3"}, {"A 2", "a|b", ""}});
   EXPECT_EQ(ReadDeviceFile("Temp/out.txt"), "old");
   Port.Fina();
@@ -29,7 +28,7 @@ TEST_F(PortHostTest, ExportWritesTheFileAtFina) {
 TEST_F(PortHostTest, ExportWithoutRecordsLeavesTheFileAlone) {
   WriteDeviceFile("Temp/out.txt", "old");
   TPortHandle Port(E, 2);
-  Port.SetOptions(FileKey + "=\\Temp\\out.txt");
+  Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\out.txt");
   Port.Fina();
   EXPECT_EQ(ReadDeviceFile("Temp/out.txt"), "old");
   EXPECT_EQ(TPortDevice::Get().Counters().InitCalls, 0u);
@@ -37,7 +36,7 @@ TEST_F(PortHostTest, ExportWithoutRecordsLeavesTheFileAlone) {
 
 TEST_F(PortHostTest, TypedWriteProceduresStoreNothingInTextColumns) {
   TPortHandle Port(E, 2);
-  Port.SetOptions(FileKey + "=\\Temp\\typed.txt;\r\n" + ColumnsKey + "=a,b,c,d");
+  Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\typed.txt;\r\n" HV_OPTION_COLUMNS "=a,b,c,d");
   E->Append(Port.H());
   reinterpret_cast<HV_WRITE_INTEGER_PROC>(E->FieldGetProc(2, HV_FT_INTEGER))(Port.H(), 0, 42);
   reinterpret_cast<HV_WRITE_DOUBLE_PROC>(E->FieldGetProc(2, HV_FT_DOUBLE))(Port.H(), 1, 2.5);
@@ -55,7 +54,7 @@ TEST_F(PortHostTest, TypedWriteProceduresStoreNothingInTextColumns) {
 
 TEST_F(PortHostTest, WideValuesAreStoredAsGbk) {
   TPortHandle Port(E, 2);
-  Port.SetOptions(FileKey + "=\\Temp\\wide.txt;\r\n" + ColumnsKey + "=a,b");
+  Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\wide.txt;\r\n" HV_OPTION_COLUMNS "=a,b");
   auto WriteWide = reinterpret_cast<HV_WRITE_WIDETEXT_PROC>(E->FieldGetProc(2, HV_FT_WIDESTRING));
   E->Append(Port.H());
   const uint16_t Normal[] = {0x6B63, 0x5E38};  // 正常
@@ -78,7 +77,7 @@ TRecords ImportBack(const TExports* E, const std::string& Options) {
 }
 
 TEST_F(PortHostTest, ExportedValuesImportUnchanged) {
-  const std::string Options = FileKey + "=\\Temp\\round.txt;\r\n" + TitleKey + "=1";
+  const std::string Options = HV_OPTION_FILE_NAME "=\\Temp\\round.txt;\r\n" HV_OPTION_HAS_TITLE "=1";
   const TRecords Records{{"|", "\"", "\"q\" \"r\""},
                          {"\r\n", "\r", "\n"},
                          {"", "", ""},
@@ -102,8 +101,8 @@ TEST_F(PortHostTest, RandomRecordsSurviveExportAndImport) {
     const int Columns = 1 + static_cast<int>(Rng() % 4);
     std::string ColumnList;
     for (int C = 0; C < Columns; ++C) ColumnList += (C ? ",c" : "c") + std::to_string(C);
-    const std::string Options = FileKey + "=\\Temp\\random.txt;\r\n" + ColumnsKey + "=" + ColumnList +
-                                ";\r\n" + TitleKey + "=" + std::to_string(Rng() % 2);
+    const std::string Options = HV_OPTION_FILE_NAME "=\\Temp\\random.txt;\r\n" HV_OPTION_COLUMNS "=" +
+                                ColumnList + ";\r\n" HV_OPTION_HAS_TITLE "=" + std::to_string(Rng() % 2);
     TRecords Records(1 + Rng() % 40, std::vector<std::string>(static_cast<size_t>(Columns)));
     for (auto& R : Records)
       for (auto& V : R)

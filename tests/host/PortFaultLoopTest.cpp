@@ -3,7 +3,6 @@
 // partial file, leave the previous device file as it was (but for the one moment the event names), and
 // leave no connection or file open (the leak checker of the sanitizer builds watches memory).
 #include "PortTestSupport.h"
-#include "tests/GbkKeys.h"
 
 namespace halvern::test {
 namespace {
@@ -41,7 +40,7 @@ TEST_F(PortHostTest, ImportSurvivesEachDeviceCallFailing) {
   WriteDeviceFile("Temp/loop.txt", Text);
   const int Failed = FailEachCallInTurn([&] {
     TPortHandle Port(E, 1);
-    Port.SetOptions(FileKey + "=\\Temp\\loop.txt");
+    Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\loop.txt");
     const TRecords Got = Port.ReadAll();
     const bool Faulted = TPortDevice::Get().Counters().FaultsFired != 0;
     EXPECT_EQ(Got, Faulted ? TRecords{} : Records) << "a failed read yields nothing, not a part";
@@ -57,7 +56,7 @@ TEST_F(PortHostTest, ExportSurvivesEachDeviceCallFailing) {
     TLog Log;
     {
       TPortHandle Port(E, 2);
-      Port.SetOptions(FileKey + "=\\Temp\\loop.txt");
+      Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\loop.txt");
       Port.WriteAll(Records);
       Port.Fina();
       Log = Port.Log;

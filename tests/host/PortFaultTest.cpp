@@ -2,7 +2,6 @@
 // returning normally, no records after a failed load, every connection and file handle closed.
 #include "PortTestSupport.h"
 #include "platform/SysError.h"
-#include "tests/GbkKeys.h"
 
 namespace halvern::test {
 namespace {
@@ -25,7 +24,7 @@ TEST_P(PortFaults, OneReportPerFailedOperation) {
   const TFault& F = GetParam();
   WriteDeviceFile("Temp/fault.txt", std::string(100000, 'x') + "\r\ny");
   TPortHandle Port(E, F.Kind);
-  Port.SetOptions(FileKey + "=\\Temp\\fault.txt");
+  Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\fault.txt");
   if (F.Kind == 2)
     Port.WriteAll(std::vector<std::vector<std::string>>(5000, {"0123456789", "abcdefghij", "x"}));
   SetEnv("HALVERN_DEVICE_FAULTS", F.Faults);
@@ -58,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(Device, PortFaults,
 
 TEST_F(PortHostTest, AFailedLoadIsRetriedByTheNextMoveFirst) {
   TPortHandle Port(E, 1);
-  Port.SetOptions(FileKey + "=\\Temp\\later.txt");
+  Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\later.txt");
   E->MoveFirst(Port.H());
   EXPECT_EQ(E->IsEof(Port.H()), 1);
   WriteDeviceFile("Temp/later.txt", "a");
@@ -74,7 +73,7 @@ TEST_F(PortHostTest, AFailedExportKeepsThePreviousList) {
   const auto Export = [&](const char* Faults) {
     WriteDeviceFile("Temp/keep.txt", Previous);
     TPortHandle Port(E, 2);
-    Port.SetOptions(FileKey + "=\\Temp\\keep.txt");
+    Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\keep.txt");
     Port.WriteAll(std::vector<std::vector<std::string>>(5000, {"0123456789", "abcdefghij", "x"}));
     SetEnv("HALVERN_DEVICE_FAULTS", Faults);
     Port.Fina();
@@ -111,12 +110,12 @@ TEST(PortNoDevice, EveryTransferReportsTheConnectionMessage) {
   {
     TPortHandle Import(&Copied, 1);
     ASSERT_EQ(Import.Result(), ENGINE_OK);
-    Import.SetOptions(FileKey + "=\\Temp\\x.txt");
+    Import.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\x.txt");
     Copied.MoveFirst(Import.H());
     EXPECT_EQ(Copied.IsEof(Import.H()), 1);
     Copied.MoveFirst(Import.H());
     TPortHandle Export(&Copied, 2);
-    Export.SetOptions(FileKey + "=\\Temp\\x.txt");
+    Export.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\x.txt");
     Export.WriteAll({{"a", "b", "c"}});
     Export.Fina();
     EXPECT_EQ(Import.Log, (TLog{{35, NoConnection}, {35, NoConnection}}));

@@ -2,7 +2,6 @@
 #include <cstring>
 
 #include "PortTestSupport.h"
-#include "tests/GbkKeys.h"
 
 namespace halvern::test {
 namespace {
@@ -13,7 +12,7 @@ TEST_F(PortHostTest, ImportWalksEveryRecord) {
   WriteDeviceFile("Temp/in.txt", "A1|1|\xB1\xB8\xD7\xA2\r\nA2|0|\r\nA3");
   TPortHandle Port(E, 1);
   ASSERT_EQ(Port.Result(), ENGINE_OK);
-  EXPECT_EQ(Port.SetOptions(FileKey + "=\\Temp\\in.txt"), 0);
+  EXPECT_EQ(Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\in.txt"), 0);
   EXPECT_EQ(Port.ReadAll(), (TRecords{{"A1", "1", "\xB1\xB8\xD7\xA2"}, {"A2", "0", ""}, {"A3", "", ""}}));
   EXPECT_EQ(E->DataCount(Port.H()), -1);
   EXPECT_TRUE(Port.Log.empty());
@@ -23,14 +22,14 @@ TEST_F(PortHostTest, ImportWalksEveryRecord) {
 TEST_F(PortHostTest, ImportSkipsTheTitleLine) {
   WriteDeviceFile("Temp/in.txt", "a|b|c\r\nd|e|\r\nf");
   TPortHandle Port(E, 1);
-  Port.SetOptions(FileKey + "=\\Temp\\in.txt;\r\n" + TitleKey + "=1");
+  Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\in.txt;\r\n" HV_OPTION_HAS_TITLE "=1");
   EXPECT_EQ(Port.ReadAll(), (TRecords{{"d", "e", ""}, {"f", "", ""}}));
 }
 
 TEST_F(PortHostTest, ImportColumnsAnswerTheFieldExports) {
   WriteDeviceFile("Temp/in.txt", "  |x|\xB1\xE0\xBA\xC5");
   TPortHandle Port(E, 1);
-  Port.SetOptions(FileKey + "=\\Temp\\in.txt");
+  Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\in.txt");
   EXPECT_EQ(E->FieldGetCount(Port.H()), 3);
   EXPECT_EQ(E->FieldGetType(Port.H(), 0), HV_FT_STRING);
   EXPECT_EQ(E->FieldGetType(Port.H(), 3), 0);
@@ -78,7 +77,7 @@ TEST_F(PortHostTest, ImportColumnsAnswerTheFieldExports) {
 TEST_F(PortHostTest, ImportReadsTheDeviceOncePerLoad) {
   WriteDeviceFile("Temp/in.txt", "a\r\nb");
   TPortHandle Port(E, 1);
-  Port.SetOptions(FileKey + "=\\Temp\\in.txt");
+  Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\in.txt");
   EXPECT_EQ(Port.ReadAll().size(), 2u);
   EXPECT_EQ(Port.ReadAll().size(), 2u);
   EXPECT_EQ(TPortDevice::Get().Counters().ConnectionsOpened, 1u);
@@ -86,7 +85,7 @@ TEST_F(PortHostTest, ImportReadsTheDeviceOncePerLoad) {
 
 TEST_F(PortHostTest, ImportOfAMissingFileReportsAndEnds) {
   TPortHandle Port(E, 1);
-  Port.SetOptions(FileKey + "=\\Temp\\none.txt");
+  Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\none.txt");
   E->MoveFirst(Port.H());
   EXPECT_EQ(E->IsEof(Port.H()), 1);
   ASSERT_EQ(Port.Log.size(), 1u);

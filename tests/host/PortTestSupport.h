@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,7 +48,9 @@ class TPortDevice {
 
  private:
   TPortDevice() {
-    FRoot = std::filesystem::temp_directory_path() / ("halvern-ports-" + std::to_string(std::rand()));
+    // A folder of this process's own: the test program may run twice at once (test_host_traced).
+    FRoot =
+        std::filesystem::temp_directory_path() / ("halvern-ports-" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(FRoot);
     SetEnv("HALVERN_DEVICE_ROOT", FRoot.string());
     const char* Bound = std::getenv("HALVERN_RAPI_LIBRARY");

@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "PortTestSupport.h"
-#include "tests/GbkKeys.h"
 
 namespace halvern::test {
 namespace {
@@ -17,7 +16,7 @@ TEST_F(PortHostTest, ImportFinalizedWhileAnotherThreadReads) {
   auto Read = reinterpret_cast<HV_READ_TEXT_PROC>(E->FieldGetProc(1, HV_FT_STRING));
   for (int Round = 0; Round < 20; ++Round) {
     TPortHandle Port(E, 1);
-    Port.SetOptions(FileKey + "=\\Temp\\many.txt");
+    Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\many.txt");
     E->MoveFirst(Port.H());
     std::atomic<int> Steps{0};
     std::thread Reader([&, H = Port.H()] {
@@ -47,7 +46,7 @@ TEST_F(PortHostTest, ExportFinalizedWhileAnotherThreadAppends) {
   WriteDeviceFile("Temp/out.txt", "");  // the folder
   for (int Round = 0; Round < 10; ++Round) {
     TPortHandle Port(E, 2);
-    Port.SetOptions(FileKey + "=\\Temp\\out.txt");
+    Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\out.txt");
     std::atomic<int> Posted{0};
     std::atomic<bool> Stop{false};
     std::thread Writer([&, H = Port.H()] {
@@ -91,7 +90,7 @@ TEST_F(PortHostTest, PortFinalizedFromItsOwnEventProcedure) {
   ASSERT_EQ(E->EngineInit(1, &H), ENGINE_OK);
   TFinaFromEvent F{E, H};
   E->EngineSetEvent(H, &F, EVENT_LOG_MESSAGE, reinterpret_cast<HV_PROC>(&FinaOnLog));
-  E->EngineSetOptions(H, (FileKey + "=\\Temp\\absent.txt").c_str());
+  E->EngineSetOptions(H, HV_OPTION_FILE_NAME "=\\Temp\\absent.txt");
   E->MoveFirst(H);
   EXPECT_EQ(F.Events, 1);
   EXPECT_EQ(E->IsEof(H), -1) << "the handle died in the event procedure";
@@ -103,7 +102,7 @@ TEST_F(PortHostTest, PageFinalizedWhileAnotherThreadUsesIt) {
   for (int Round = 0; Round < 10; ++Round) {
     TPortHandle Port(E, 1);
     // Valid entries: a check that fails shows a modal message box, which on a display waits for a user.
-    Port.SetOptions(FileKey + "=\\Temp\\page.txt");
+    Port.SetOptions(HV_OPTION_FILE_NAME "=\\Temp\\page.txt");
     uint32_t Page = 0;
     ASSERT_EQ(E->ConfigInit(Port.H(), nullptr, 0, &Page), ENGINE_OK);
     std::atomic<int> Calls{0};

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Proves that the build refuses an upward include: each folder's sources, compiled with their own
-library's flags (from compile_commands.json), see the folders below them and none above.
+"""Proves that the build refuses an upward include: each library's sources, compiled with their own
+library's flags (from compile_commands.json), see the folders it links (cmake/layers.txt, with what
+those link in turn) and no other library's folder.
 
   upward_includes.py BUILD_DIR
 
-For each library a probe is compiled twice with that library's flags: once with __has_include of a
-header it may use (must be found, so the flags are right) and once of a header above it (must not be).
+For each library a probe is compiled with that library's flags once per library folder, asking with
+__has_include for a header of that folder: it must be found for the folders the library links (so the
+flags are right) and must not be found for any other.
 """
 import json
 import os
@@ -14,32 +16,51 @@ import subprocess
 import sys
 import tempfile
 
-# folder: (a header it uses, headers of folders above it)
-RULES = {
-    "platform": ("platform/DynLib.h", ["rtl/Stream.h", "transport/TransBase.h"]),
-    "textformat": ("rtl/Stream.h", ["transport/TransBase.h", "device/KtRAPI.h"]),
-    "transport": ("textformat/KtStrProc.h", ["device/KtRAPI.h", "cetext/CeTransPort.h",
-                                              "config/ConfigView.h", "engine/HandleRegistry.h"]),
-    "device": ("rtl/Stream.h", ["transport/TransBase.h", "cetext/CeTransPort.h"]),
-    "cetext": ("transport/ConfigPage.h", ["config/ConfigView.h", "engine/HandleRegistry.h"]),
-    "config": ("transport/ConfigPage.h", ["cetext/CeTransPort.h", "engine/HandleRegistry.h",
-                                           "device/KtRAPI.h"]),
-}
+
+def read_layers(root):
+    """The libraries from the bottom up, each with the folders it links directly."""
+    libraries = []
+    with open(os.path.join(root, "cmake", "layers.txt")) as f:
+        for line in f:
+            words = line.split()
+            if words and words[0] == "library":
+                libraries.append((words[1], words[2:]))
+    return libraries
+
+
+def closure(links, folder):
+    seen, todo = set(), [folder]
+    while todo:
+        for below in links[todo.pop()]:
+            if below not in seen:
+                seen.add(below)
+                todo.append(below)
+    return seen
+
+
+def a_header(root, folder):
+    headers = sorted(n for n in os.listdir(os.path.join(root, folder)) if n.endswith(".h"))
+    return "%s/%s" % (folder, headers[0]) if headers else None
 
 
 def flags_of(commands, root, folder):
+    # The libraries are made in the top-level CMakeLists, so their objects go to the top level's
+    # CMakeFiles/; a program of the same folder (engine/Halvern.cpp's library) builds under its own.
     for entry in commands:
-        if entry["file"].startswith(os.path.join(root, folder) + os.sep):
-            args = entry.get("arguments") or shlex.split(entry["command"])
-            kept, skip = [args[0]], False
-            for arg in args[1:]:
-                if skip:
-                    skip = False
-                elif arg in ("-o", "-c", "-MF", "-MT", "-MQ"):
-                    skip = True
-                elif arg != entry["file"] and not arg.startswith(("-MD", "-MMD")):
-                    kept.append(arg)
-            return kept, entry["directory"]
+        if not entry["file"].startswith(os.path.join(root, folder) + os.sep):
+            continue
+        args = entry.get("arguments") or shlex.split(entry["command"])
+        if "-o" not in args or not args[args.index("-o") + 1].startswith("CMakeFiles/"):
+            continue
+        kept, skip = [args[0]], False
+        for arg in args[1:]:
+            if skip:
+                skip = False
+            elif arg in ("-o", "-c", "-MF", "-MT", "-MQ"):
+                skip = True
+            elif arg != entry["file"] and not arg.startswith(("-MD", "-MMD")):
+                kept.append(arg)
+        return kept, entry["directory"]
     return None, None
 
 
@@ -56,23 +77,30 @@ def main():
     root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     with open(os.path.join(build, "compile_commands.json")) as f:
         commands = json.load(f)
+    libraries = read_layers(root)
+    links = dict(libraries)
+    headers = {folder: a_header(root, folder) for folder, _ in libraries}
     failures = 0
     with tempfile.TemporaryDirectory() as scratch:
-        for folder, (allowed, above) in RULES.items():
+        for folder, _ in libraries:
             flags, directory = flags_of(commands, root, folder)
             if flags is None:
-                print("%s: no compile command found" % folder)
+                print("%s: no compile command of its library found" % folder)
                 failures += 1
                 continue
-            if not visible(flags, directory, allowed, scratch):
-                print("%s: cannot see %s, which it uses (probe broken?)" % (folder, allowed))
-                failures += 1
-            for header in above:
-                if visible(flags, directory, header, scratch):
-                    print("%s: sees %s, a folder above it" % (folder, header))
+            allowed = closure(links, folder) | {folder}
+            for other, header in headers.items():
+                if header is None:
+                    continue
+                seen = visible(flags, directory, header, scratch)
+                if other in allowed and not seen:
+                    print("%s: cannot see %s, which it links (probe broken?)" % (folder, header))
+                    failures += 1
+                elif other not in allowed and seen:
+                    print("%s: sees %s, a folder it does not link" % (folder, header))
                     failures += 1
                 else:
-                    print("%s: %s refused" % (folder, header))
+                    print("%s: %s %s" % (folder, header, "seen" if seen else "refused"))
     return 1 if failures else 0
 
 

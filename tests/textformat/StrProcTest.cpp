@@ -114,51 +114,5 @@ TEST(OtherRoutines, PadRightAndRemoveChar) {
   EXPECT_EQ(RemoveChar(",,,", ','), "");
 }
 
-void CodeA() {}
-void CodeB() {}
-
-TEST(StrDispatcher, HashFindShadowAndClear) {
-  TStrDispatcher D(256);
-  EXPECT_EQ(D.HashKey(""), 0u);
-  EXPECT_EQ(D.HashKey("A"), 0x41u);
-  EXPECT_EQ(D.HashKey("AB"), 0x146u);
-  EXPECT_EQ(D.HashKey("\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"),
-            D.HashKey(std::string(17, '\xFF')));
-
-  TDispHandler H{&CodeB, &D};
-  EXPECT_FALSE(D.Find("k", H));
-  EXPECT_EQ(H.Code, &CodeB) << "a failed find leaves the handler alone";
-  int ContextA = 0, ContextB = 0;
-  D.Add("k", {&CodeA, &ContextA});
-  D.Add("k", {&CodeB, &ContextB});
-  ASSERT_TRUE(D.Find("k", H));
-  EXPECT_EQ(H.Code, &CodeB);
-  EXPECT_EQ(H.Context, &ContextB);
-  EXPECT_FALSE(D.Find("K", H)) << "case matters unless IgnoreCase";
-  D.Clear();
-  EXPECT_FALSE(D.Find("k", H));
-  D.Add("k", {&CodeA, &ContextA});
-  ASSERT_TRUE(D.Find("k", H));
-  EXPECT_EQ(H.Context, &ContextA);
-}
-
-TEST(StrDispatcher, IgnoreCaseAndCollidingKeys) {
-  TStrDispatcher D(1);  // one bucket: every key shares the chain
-  D.IgnoreCase = true;
-  int A = 0, B = 0;
-  D.Add("Alpha", {&CodeA, &A});
-  D.Add("beta", {&CodeB, &B});
-  EXPECT_EQ(D.HashKey("ALPHA"), D.HashKey("alpha"));
-  TDispHandler H;
-  ASSERT_TRUE(D.Find("ALPHA", H));
-  EXPECT_EQ(H.Context, &A);
-  ASSERT_TRUE(D.Find("Beta", H));
-  EXPECT_EQ(H.Context, &B);
-  EXPECT_FALSE(D.Find("gamma", H));
-  TStrDispatcher Zero(0);  // a zero count is taken as one bucket, not a division by zero
-  Zero.Add("x", {&CodeA, &A});
-  EXPECT_TRUE(Zero.Find("x", H));
-}
-
 }  // namespace
 }  // namespace halvern

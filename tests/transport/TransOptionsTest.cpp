@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "halvern.h"
 #include "rtl/Stream.h"
-#include "tests/GbkKeys.h"
 #include "textformat/Blanks.h"
 #include "transport/TransOptions.h"
 
@@ -14,10 +15,6 @@ namespace halvern {
 namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-using test::ColumnsKey;
-using test::FileKey;
-using test::TitleKey;
 
 // The column titles 编号, 盘点标志, 备注.
 const std::string kTitles = "\xB1\xE0\xBA\xC5,\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE,\xB1\xB8\xD7\xA2";
@@ -45,12 +42,14 @@ Pairs ReadOptions(const std::string& Text) {
 }
 
 TEST(OptionsText, WorkedExampleByteForByte) {
-  const Pairs Values = {{FileKey, "\\Temp\\stock.txt"}, {ColumnsKey, kTitles}, {TitleKey, "1"}};
+  const Pairs Values = {
+      {HV_OPTION_FILE_NAME, "\\Temp\\stock.txt"}, {HV_OPTION_COLUMNS, kTitles}, {HV_OPTION_HAS_TITLE, "1"}};
   const std::string Text = WriteOptions(Values);
-  EXPECT_EQ(Text,
-            FileKey + "=\\Temp\\stock.txt;\r\n" + ColumnsKey + "=" + kTitles + ";\r\n" + TitleKey + "=1");
+  EXPECT_EQ(Text, HV_OPTION_FILE_NAME "=\\Temp\\stock.txt;\r\n" HV_OPTION_COLUMNS "=" + kTitles +
+                      ";\r\n" HV_OPTION_HAS_TITLE "=1");
   EXPECT_EQ(ReadOptions(Text), Values);
-  EXPECT_EQ(WriteOptions({{FileKey, "\\Temp\\stock 1.txt"}}), FileKey + "=\"\\Temp\\stock 1.txt\"");
+  EXPECT_EQ(WriteOptions({{HV_OPTION_FILE_NAME, "\\Temp\\stock 1.txt"}}),
+            HV_OPTION_FILE_NAME "=\"\\Temp\\stock 1.txt\"");
 }
 
 TEST(OptionsText, EncodingOfSpecialValues) {
@@ -69,8 +68,8 @@ TEST(OptionsText, EncodingOfSpecialValues) {
 
 TEST(OptionsText, ReadingStoredTexts) {
   EXPECT_EQ(ReadOptions(""), Pairs{});
-  EXPECT_EQ(ReadOptions(TitleKey + "=1"), (Pairs{{TitleKey, "1"}}));
-  EXPECT_EQ(ReadOptions(TitleKey), (Pairs{{TitleKey, ""}}));
+  EXPECT_EQ(ReadOptions(HV_OPTION_HAS_TITLE "=1"), (Pairs{{HV_OPTION_HAS_TITLE, "1"}}));
+  EXPECT_EQ(ReadOptions(HV_OPTION_HAS_TITLE), (Pairs{{HV_OPTION_HAS_TITLE, ""}}));
   EXPECT_EQ(ReadOptions("a=1;"), (Pairs{{"a", "1"}}));
   EXPECT_EQ(ReadOptions("a=1;\r\n"), (Pairs{{"a", "1"}, {"", ""}}));
   EXPECT_EQ(ReadOptions(" a = 1 ;b=2"), (Pairs{{"a", "1"}, {"b", "2"}}));
@@ -88,12 +87,13 @@ TEST(OptionsText, ReadingStoredTexts) {
 
 TEST(OptionsReader, HandlersByExactKeyLatestWins) {
   TMemoryStream S;
-  WriteOptions({{FileKey, "f"}, {" " + TitleKey + " ", "1"}, {"Key", "x"}, {"key", "y"}}, S);
+  WriteOptions({{HV_OPTION_FILE_NAME, "f"}, {" " HV_OPTION_HAS_TITLE " ", "1"}, {"Key", "x"}, {"key", "y"}},
+               S);
   TOPtionsReader R(S);
   std::string File, Title, Lower, First;
-  R.RegisterKey(FileKey, [&](const std::string& V) { First = V; });
-  R.RegisterKey(FileKey, [&](const std::string& V) { File = V; });
-  R.RegisterKey(TitleKey, [&](const std::string& V) { Title = V; });
+  R.RegisterKey(HV_OPTION_FILE_NAME, [&](const std::string& V) { First = V; });
+  R.RegisterKey(HV_OPTION_FILE_NAME, [&](const std::string& V) { File = V; });
+  R.RegisterKey(HV_OPTION_HAS_TITLE, [&](const std::string& V) { Title = V; });
   R.RegisterKey("key", [&](const std::string& V) { Lower += V; });
   R.Parse();
   EXPECT_EQ(File, "f");
@@ -114,7 +114,7 @@ TEST(OptionsReader, BoundMethodsAndStopping) {
   S.WriteString(" a = 1 ;a=2;a=3");
   TOPtionsReader R(S);
   TSink Sink;
-  R.RegisterKey("a", OptionMethod<TSink, &TSink::Take>(&Sink));
+  R.RegisterKey("a", std::bind_front(&TSink::Take, &Sink));
   R.Parse();
   EXPECT_EQ(Sink.Seen, (std::vector<std::string>{"1", "2", "3"}));
   Sink.Seen.clear();
