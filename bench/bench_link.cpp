@@ -32,11 +32,11 @@ constexpr uint64_t LinkBytesPerSecond = 1000 * 1000;
 constexpr double LinkSecondsPerCall = 0.005;
 constexpr uint64_t ChunkBytes = 0xF000;
 
-// "文件名=\Temp\<name>;数据列=编号,盘点标志,备注;包含标题=0" in GBK.
+// The port's file \Temp\<Name>, the default import columns (编号, 盘点标志, 备注) and no title line.
 std::string PortOptions(const char* Name) {
-  return std::string("\xCE\xC4\xBC\xFE\xC3\xFB=\\Temp\\") + Name +
-         ";\r\n\xCA\xFD\xBE\xDD\xC1\xD0=\xB1\xE0\xBA\xC5,\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE,\xB1\xB8\xD7\xA2"
-         ";\r\n\xB0\xFC\xBA\xAC\xB1\xEA\xCC\xE2=0";
+  return std::string(HV_OPTION_FILE_NAME "=\\Temp\\") + Name +
+         ";\r\n" HV_OPTION_COLUMNS
+         "=\xB1\xE0\xBA\xC5,\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE,\xB1\xB8\xD7\xA2;\r\n" HV_OPTION_HAS_TITLE "=0";
 }
 
 // Stocktake lines (number, flag, a GBK remark) up to Bytes.
