@@ -24,6 +24,7 @@
 #include "host/HostConsole.h"
 #include "host/HostOptions.h"
 #include "host/OptionsText.h"
+#include "host/Progress.h"
 #include "host/Transfer.h"
 
 namespace halvern::host {

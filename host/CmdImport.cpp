@@ -25,6 +25,7 @@
 #include "host/HostConsole.h"
 #include "host/HostOptions.h"
 #include "host/OptionsText.h"
+#include "host/Progress.h"
 #include "host/Transfer.h"
 #include "platform/CodePage.h"
 

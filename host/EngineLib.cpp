@@ -1,5 +1,6 @@
 #include "host/EngineLib.h"
 
+#include "host/CompanionFile.h"
 #include "host/HostPlatform.h"
 
 namespace halvern::host {
@@ -52,12 +53,7 @@ const std::vector<const char*>& TEngineLib::ExportNames() {
 #endif
 
 std::string DefaultEnginePath() {
-#ifdef _WIN32
-  const char* File = "Halvern.dll";
-#else
-  const char* File = "libhalvern.so";
-#endif
-  return CompanionFile(File, HALVERN_INSTALLED_ENGINE);
+  return CompanionFile(EngineFileName(), HALVERN_INSTALLED_ENGINE);
 }
 
 }  // namespace halvern::host

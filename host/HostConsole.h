@@ -1,12 +1,9 @@
-// What the transfer commands need from the process around them: whether standard error is a terminal
-// (for progress), binary standard streams (CSV line ends are the program's own), environment variables
-// that the engine and the device emulator read, and the command line as UTF-8 on Windows. Stateless;
-// call from the main thread.
+// What the commands need from the process around them: whether standard error is a terminal (for
+// progress), binary standard streams (CSV line ends are the program's own), environment variables that
+// the engine and the device emulator read, and the command line as the system holds it. One
+// implementation per system (posix/, win32/). Stateless; call from the main thread.
 #pragma once
 
-#include <chrono>
-#include <cstdint>
-#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -24,33 +21,9 @@ void UseBinaryStdio();
 // later reads it (the Win32 environment block on Windows). Value is UTF-8.
 bool SetEnvironment(const char* Name, const std::string& Value);
 
-// The command's arguments as UTF-8. On Windows the C runtime hands main its arguments in the ANSI code
-// page; this takes the last Args.size() arguments of the wide command line instead. Elsewhere (and if
-// the two lists disagree in length) Args comes back unchanged.
-std::vector<std::string> Utf8Arguments(const std::vector<std::string>& Args);
-
-// "Imported 120000 records" on standard error, rewritten in place at most a few times a second, and only
-// when standard error is a terminal. Done() clears the line.
-class TProgress {
- public:
-  TProgress(std::ostream& Err, const char* Verb);
-  ~TProgress() { Done(); }
-  TProgress(const TProgress&) = delete;
-  TProgress& operator=(const TProgress&) = delete;
-
-  void Update(int64_t Records) {
-    if (FEnabled && (Records & 1023) == 0) Show(Records);
-  }
-  void Done();
-
- private:
-  void Show(int64_t Records);
-
-  std::ostream& FErr;
-  const char* FVerb;
-  bool FEnabled;
-  bool FShown = false;
-  std::chrono::steady_clock::time_point FNext;
-};
+// The whole command line in UTF-16, the program's name first, where the system keeps it so (Windows,
+// whose C runtime hands main its arguments in the ANSI code page, which may not hold every character).
+// Empty where main's arguments are the command line itself, and when it cannot be read.
+std::vector<std::u16string> WideArguments();
 
 }  // namespace halvern::host

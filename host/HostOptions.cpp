@@ -4,12 +4,14 @@
 #include <filesystem>
 #include <ostream>
 
+#include "host/CompanionFile.h"
 #include "host/HostConsole.h"
 #include "host/HostPlatform.h"
 #include "host/OptionsText.h"
 #include "platform/CodePage.h"
 #include "platform/ConnectTimeout.h"
 #include "platform/SysError.h"
+#include "platform/Utf16.h"
 
 namespace halvern::host {
 namespace {
@@ -46,12 +48,15 @@ std::filesystem::path PathFromUtf8(const std::string& Utf8) {
 #define HALVERN_INSTALLED_EMULATOR ""
 #endif
 
-std::string EmulatorFileName() {
-#ifdef _WIN32
-  return "rapiemu.dll";
-#else
-  return "librapiemu.so";
-#endif
+// The command's arguments as UTF-8: the last Args.size() arguments of the wide command line where the
+// system keeps one; else (and if the two lists disagree in length) Args unchanged.
+std::vector<std::string> Utf8Arguments(const std::vector<std::string>& Args) {
+  const std::vector<std::u16string> Wide = WideArguments();
+  if (Wide.empty() || Wide.size() < Args.size()) return Args;
+  std::vector<std::string> Result;
+  for (size_t I = Wide.size() - Args.size(); I < Wide.size(); ++I)
+    Result.push_back(platform::Utf16ToUtf8(Wide[I]));
+  return Result;
 }
 
 }  // namespace

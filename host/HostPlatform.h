@@ -1,5 +1,6 @@
-// The few things the host program needs from the operating system itself: where the program lives and a
-// terminal that shows UTF-8. Stateless.
+// The few things the host program needs from the operating system itself: where the program lives, the
+// file names of the libraries it loads, and a terminal that shows UTF-8. One implementation per system
+// (posix/, win32/). Stateless.
 #pragma once
 
 #include <string>
@@ -10,11 +11,9 @@ namespace halvern::host {
 // library is then looked up by the loader's own rules).
 std::string ProgramDirectory();
 
-// The program's companion file: File beside the program (the build tree, the Windows package) when it
-// is there, else InstalledPath, taken relative to the program's directory (an installed Linux tree keeps
-// libraries in its own lib folder), when that exists; else the path beside the program, so that a
-// message about it names the place looked first.
-std::string CompanionFile(const std::string& File, const char* InstalledPath);
+// The file names of the engine library and of the device emulator on this system.
+const char* EngineFileName();
+const char* EmulatorFileName();
 
 // Makes the console show the UTF-8 the program writes (Windows: output code page 65001).
 void PrepareConsole();
