@@ -8,6 +8,7 @@
 #include "device/RapiConnection.h"
 #include "platform/ConnectTimeout.h"
 #include "platform/SysError.h"
+#include "rtl/Exceptions.h"
 #include "rtl/Stream.h"
 
 namespace halvern {
@@ -40,6 +41,8 @@ TCeTransPort::TExchangeResult TCeTransPort::ExchangeWithDevice(TDirection Direct
           WriteDeviceFileWhole(FFileName, Buffer);
         }
       } catch (const std::exception& E) {
+        if (IsOutOfMemory(E))
+          throw;  // no failure of the device: the caller tells it, once the connection ended
         Result = TExchangeResult::TransferFailed;
         Failure = E.what();
       }

@@ -1,4 +1,6 @@
 // A device text port's settings as the options text: "文件名", "数据列" and "包含标题".
+#include <utility>
+
 #include "halvern.h"
 
 #include "cetext/CeSettingsText.h"
@@ -20,20 +22,24 @@ std::string HV_STDCALL TCeTransPort::GetOptions() {
 }
 
 int32_t HV_STDCALL TCeTransPort::SetOptions(const std::string& Text) {
+  // Read into a copy, taken over once the whole text is read: a text that cannot be read to its end
+  // (memory running out) leaves the settings as they were, not half of each.
+  TPortSettings New = Settings();
   TMemoryStream Stream;
   Stream.WriteString(Text);
   TOPtionsReader Reader(Stream);
-  Reader.RegisterKey(HV_OPTION_FILE_NAME, [this](const std::string& Value) { FFileName = Value; });
-  Reader.RegisterKey(HV_OPTION_HAS_TITLE, [this](const std::string& Value) {
+  Reader.RegisterKey(HV_OPTION_FILE_NAME, [&New](const std::string& Value) { New.FileName = Value; });
+  Reader.RegisterKey(HV_OPTION_HAS_TITLE, [&New](const std::string& Value) {
     // A value that is no integer, the empty one included, turns the flag on; only the low byte counts.
     const int32_t Flag = OptionTextToInt(Value).value_or(1);
-    FHasTitle = (Flag & 0xFF) != 0;
+    New.HasTitle = (Flag & 0xFF) != 0;
   });
-  Reader.RegisterKey(HV_OPTION_COLUMNS, [this](const std::string& Value) {
-    FColumns = CommaTextToTitles(Value);
-    if (FColumns.empty()) LoadDefaultColumns();
+  Reader.RegisterKey(HV_OPTION_COLUMNS, [this, &New](const std::string& Value) {
+    New.Columns = CommaTextToTitles(Value);
+    if (New.Columns.empty()) New.Columns = DefaultColumns();
   });
   Reader.Parse();
+  TakeSettings(std::move(New));
   return 0;
 }
 

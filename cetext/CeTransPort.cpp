@@ -1,5 +1,7 @@
 #include "cetext/CeTransPort.h"
 
+#include <utility>
+
 #include "cetext/CeFactories.h"
 #include "platform/TextCompare.h"
 
@@ -66,9 +68,14 @@ bool HV_STDCALL TCeTransPort::CreateConfigPage(IConfigPageEx** Page) {
 }
 
 void TCeTransPort::ApplySettings(const TPortSettings& Settings) {
-  FFileName = Settings.FileName;
+  // Copied first: should memory run out, the port keeps all of its settings.
+  TakeSettings(TPortSettings(Settings));
+}
+
+void TCeTransPort::TakeSettings(TPortSettings&& Settings) noexcept {
+  FFileName = std::move(Settings.FileName);
   FHasTitle = Settings.HasTitle;
-  FColumns = Settings.Columns;
+  FColumns = std::move(Settings.Columns);
 }
 
 TComPtr<ITransNode> TCeTransPort::CreateWorkingCopy() const {

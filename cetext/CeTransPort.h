@@ -51,8 +51,9 @@ class TCeTransPort : public TObject,
   // A new, uninitialised port of the same class, holding that class's default columns (the working copy
   // of a configuration page is made this way).
   virtual TComPtr<ITransNode> CreateSameClass() const = 0;
-  // Replaces FColumns with the class's default titles.
-  virtual void LoadDefaultColumns() {}
+  // The class's default column titles.
+  virtual std::vector<std::string> DefaultColumns() const { return {}; }
+  void LoadDefaultColumns() { FColumns = DefaultColumns(); }
 
   enum class TDirection { FromDevice, ToDevice };
   enum class TExchangeResult { Success, NoConnection, TransferFailed };
@@ -60,7 +61,9 @@ class TCeTransPort : public TObject,
   // default). FromDevice appends the whole device file FFileName to Buffer; ToDevice replaces that file
   // with the whole of Buffer, writing it under a temporary name first so that a failure leaves the
   // previous file as it was (device/DeviceFileReplace.h). Every failure has been reported with code 35
-  // before the return, after the connection ended; nothing is raised.
+  // before the return, after the connection ended; nothing is raised but memory running out
+  // (IsOutOfMemory), which is no failure of the device: it leaves once the connection has ended, for
+  // the caller to tell.
   TExchangeResult ExchangeWithDevice(TDirection Direction, TStream& Buffer);
 
   // IInterface
@@ -93,6 +96,7 @@ class TCeTransPort : public TObject,
   // IEditablePort: what the configuration page edits.
   ITransNode& Node() override { return *this; }
   TPortSettings Settings() const override { return {FFileName, FHasTitle, FColumns}; }
+  // All three, or none should memory run out.
   void ApplySettings(const TPortSettings& Settings) override;
   TComPtr<ITransNode> CreateWorkingCopy() const override;
 
@@ -103,6 +107,8 @@ class TCeTransPort : public TObject,
   // Points *Obj at interface Iid of this port without counting; false when the class lacks it. The
   // ports add their direction interface and ask the base for the rest.
   virtual bool GetInterface(const TGuid& Iid, void** Obj);
+  // Moves Settings into the port's three settings; cannot fail.
+  void TakeSettings(TPortSettings&& Settings) noexcept;
 
   TComPtr<ITransEvents> FEvents;
   std::atomic<int32_t> FRefCount{0};
@@ -110,7 +116,7 @@ class TCeTransPort : public TObject,
 
 // Makes a port of class T with its default columns loaded, as its first counted reference. The defaults
 // are loaded here, after construction, because a base constructor cannot reach the derived class's
-// LoadDefaultColumns.
+// DefaultColumns.
 template <class T>
 TComPtr<ITransNode> MakeCePort() {
   T* Port = new T();

@@ -53,8 +53,8 @@ TComPtr<ITransNode> TCeTxtExport::CreateSameClass() const {
   return MakeCePort<TCeTxtExport>();
 }
 
-void TCeTxtExport::LoadDefaultColumns() {
-  FColumns.assign(std::begin(ExportColumns), std::end(ExportColumns));
+std::vector<std::string> TCeTxtExport::DefaultColumns() const {
+  return {std::begin(ExportColumns), std::end(ExportColumns)};
 }
 
 void TCeTxtExport::DropImage() {

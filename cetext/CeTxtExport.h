@@ -43,7 +43,7 @@ class TCeTxtExport final : public TCeDirectionalPort<IDataWriter> {
   ~TCeTxtExport() override;
 
   TComPtr<ITransNode> CreateSameClass() const override;
-  void LoadDefaultColumns() override;
+  std::vector<std::string> DefaultColumns() const override;
 
   // ITransPort, reached through either base.
   void HV_STDCALL GetField(int32_t Index, ITransField** Field) override;

@@ -42,8 +42,8 @@ TComPtr<ITransNode> TCeTxtImPort::CreateSameClass() const {
   return MakeCePort<TCeTxtImPort>();
 }
 
-void TCeTxtImPort::LoadDefaultColumns() {
-  FColumns.assign(std::begin(ImportColumns), std::end(ImportColumns));
+std::vector<std::string> TCeTxtImPort::DefaultColumns() const {
+  return {std::begin(ImportColumns), std::end(ImportColumns)};
 }
 
 void TCeTxtImPort::DropCopy() {

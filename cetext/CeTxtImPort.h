@@ -47,7 +47,7 @@ class TCeTxtImPort final : public TCeDirectionalPort<IDataReader> {
   ~TCeTxtImPort() override;
 
   TComPtr<ITransNode> CreateSameClass() const override;
-  void LoadDefaultColumns() override;
+  std::vector<std::string> DefaultColumns() const override;
 
   // ITransPort, reached through either base.
   void HV_STDCALL GetField(int32_t Index, ITransField** Field) override;

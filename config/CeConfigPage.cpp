@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 
 #include "config/ConfigTexts.h"
+#include "platform/SysError.h"
+#include "rtl/Exceptions.h"
 #include "textformat/Blanks.h"
 
 namespace halvern {
@@ -63,7 +66,18 @@ bool HV_STDCALL TCeConfig::CheckSucceed() {
 }
 
 void HV_STDCALL TCeConfig::UpdatePort() {
-  if (FPort) SaveTo(*FPort);
+  if (!FPort) return;
+  try {
+    SaveTo(*FPort);
+  } catch (const std::exception& E) {
+    if (!IsOutOfMemory(E)) throw;
+    // The port kept its previous settings (ApplySettings takes all or none). Nothing else would tell a
+    // host that its user's entries were not stored: ConfigUpdate answers nothing. The port's sink takes
+    // the text as it is, so saying it takes no memory.
+    if (const TComPtr<ITransEvents>& Events = FPort->Events())
+      Events->LogMessage(EVENT_CODE_TRANSFER, platform::OutOfMemoryText());
+    throw;
+  }
 }
 
 TComPtr<ITransNode> TCeConfig::GetPortNode() {

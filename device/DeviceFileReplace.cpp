@@ -35,6 +35,17 @@ bool RemoveTemporary(const std::u16string& Temporary) {
   return CeDeleteFile(Temporary.c_str()) || CeGetLastError() == rapi::ErrorFileNotFound;
 }
 
+// The rename, asked again once when the library refused it for want of memory: such a refusal comes from
+// the library in this process before the request reaches the device, so nothing was done, and the
+// previous list is already deleted; a second chance costs nothing and may keep the new one under its
+// name.
+bool MoveIntoPlace(const std::u16string& From, const std::u16string& To) {
+  if (CeMoveFile(From.c_str(), To.c_str())) return true;
+  const uint32_t Code = CeGetLastError();
+  if (Code != rapi::ErrorNotEnoughMemory && Code != rapi::ErrorOutOfMemory) return false;
+  return CeMoveFile(From.c_str(), To.c_str()) != 0;
+}
+
 }  // namespace
 
 std::string TemporaryDeviceName(const std::string& FileName) {
@@ -82,7 +93,7 @@ void WriteDeviceFileWhole(const std::string& FileName, TStream& Source) {
       throw EFCreateError(Message);
     }
   }
-  if (!CeMoveFile(Written.c_str(), Target.c_str())) {
+  if (!MoveIntoPlace(Written, Target)) {
     const uint32_t Code = CeGetLastError();
     throw EFCreateError("Cannot rename file \"" + Temporary + "\" to \"" + FileName + "\". " +
                         platform::SystemErrorText(Code) + " The complete new file is on the device as \"" +

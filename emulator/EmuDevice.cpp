@@ -54,8 +54,8 @@ bool TEmuDevice::DeviceHereLocked(const TSession& S) const {
 }
 
 void TEmuDevice::ConnectLocked(TSession& S) {
+  FRoot = S.Root;  // the one step that can fail (memory), so it comes before any change
   S.State = TSession::TState::Connected;
-  FRoot = S.Root;
   FConnectionRead = FConnectionWritten = FConnectionSeeks = 0;
   ++FOpenConnections;
   ++FCounters.ConnectionsOpened;
@@ -87,7 +87,12 @@ rapi::HRESULT TEmuDevice::RapiInit() {
     if (DeviceHereLocked(*It)) break;
     FWake.wait_for(Lock, PollInterval);
   }
-  ConnectLocked(*It);
+  try {
+    ConnectLocked(*It);
+  } catch (...) {
+    FSessions.erase(It);  // refused, as any failure of this call: nothing for CeRapiUninit to end
+    throw;
+  }
   ++FCounters.ConnectionsAsked;
   PublishLocked();
   return rapi::RapiSOk;
@@ -119,11 +124,28 @@ rapi::HRESULT TEmuDevice::RapiInitEx(rapi::RAPIINIT* Request) {
     Added.State = TSession::TState::Failed;
     std::atomic_ref<rapi::HRESULT>(Request->hrRapiInit).store(rapi::RapiEFail, std::memory_order_release);
     Added.Event.Set();
-  } else if (ServePendingLocked()) {
-    StartWatcherLocked();
+  } else {
+    try {
+      if (ServePendingLocked()) StartWatcherLocked();
+    } catch (...) {
+      // Memory, or a thread, ran out: the request is taken, so it fails through its event as a refused
+      // connection does, and the caller still ends it.
+      FailPendingLocked(rapi::ErrorOutOfMemory);
+    }
   }
   PublishLocked();
   return rapi::RapiSOk;
+}
+
+void TEmuDevice::FailPendingLocked(rapi::DWORD Code) noexcept {
+  for (TSession& S : FSessions) {
+    if (S.State != TSession::TState::Pending) continue;
+    S.State = TSession::TState::Failed;
+    std::atomic_ref<rapi::HRESULT>(S.Request->hrRapiInit).store(rapi::RapiEFail, std::memory_order_release);
+    S.Request = nullptr;
+    S.Event.Set();
+  }
+  FLastError = Code;
 }
 
 bool TEmuDevice::ServePendingLocked() {
@@ -147,13 +169,17 @@ void TEmuDevice::StartWatcherLocked() {
   if (FWatching) return;
   // A watcher that ended by itself has left its loop; joining it costs nothing.
   if (FWatcher.joinable()) FWatcher.join();
-  FWatching = true;
   FWatcher = std::thread([this, Generation = FWatcherGeneration] { Watch(Generation); });
+  FWatching = true;  // only once there is a watcher: starting one can fail
 }
 
 void TEmuDevice::Watch(uint64_t Generation) {
   std::unique_lock Lock(FLock);
-  while (Generation == FWatcherGeneration && ServePendingLocked()) FWake.wait_for(Lock, PollInterval);
+  try {
+    while (Generation == FWatcherGeneration && ServePendingLocked()) FWake.wait_for(Lock, PollInterval);
+  } catch (...) {
+    FailPendingLocked(rapi::ErrorOutOfMemory);  // nothing may leave a thread
+  }
   if (Generation == FWatcherGeneration) FWatching = false;
 }
 
@@ -280,18 +306,20 @@ rapi::HANDLE TEmuDevice::CreateFile(rapi::LPCWSTR Name, rapi::DWORD Access, rapi
   std::u16string Key = FoldName(P.HostPath.u16string());
   if (P.Exists && SharingConflictLocked(Key, Access, Share)) return Refuse(rapi::ErrorSharingViolation);
 
-  TOpenFile F;
+  // The handle's place first: once the host file is made or emptied, nothing may fail any more.
+  const uintptr_t Handle = FNextHandle;
+  const auto Place = FFiles.try_emplace(Handle).first;
+  TOpenFile& F = Place->second;
   const bool Write = (Access & rapi::GenericWrite) != 0;
   const bool Read = (Access & rapi::GenericRead) != 0;
   if (const uint32_t E = F.File.Open(P.HostPath, Read, Write || Creates || Truncates, Creates, Truncates)) {
+    FFiles.erase(Place);
     return Refuse(E);
   }
   F.Key = std::move(Key);
   F.Access = Access;
   F.Share = Share;
-  const uintptr_t Handle = FNextHandle;
   FNextHandle += 4;
-  FFiles.emplace(Handle, std::move(F));
   // Win32 reports an existing file replaced or reopened this way even on success.
   FLastError = P.Exists && (Disposition == rapi::CreateAlways || Disposition == rapi::OpenAlways)
                    ? rapi::ErrorAlreadyExists
@@ -584,7 +612,15 @@ void TEmuDevice::ResetCounters() {
   PublishLocked();
 }
 
-void TEmuDevice::PublishLocked() {
+void TEmuDevice::PublishLocked() noexcept {
+  // The counters file is for tests in another process; failing to write it fails no call.
+  try {
+    PublishToFileLocked();
+  } catch (...) {
+  }
+}
+
+void TEmuDevice::PublishToFileLocked() {
   const std::filesystem::path Path = EnvPath("HALVERN_DEVICE_COUNTERS");
   if (Path.empty()) return;
   std::ofstream Out(Path, std::ios::binary | std::ios::trunc);

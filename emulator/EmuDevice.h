@@ -101,7 +101,9 @@ class TEmuDevice {
   bool FailsThisCallLocked();
   // Counts a call that crosses the link and charges its time (with Bytes moved) to Pause.
   void CrossLinkLocked(TLinkPause& Pause, uint64_t Bytes = 0);
-  void PublishLocked();
+  // Writes the counters file, when one is named; fails in nothing.
+  void PublishLocked() noexcept;
+  void PublishToFileLocked();
   // What every connection request does first: reads the faults and the link, starts the call count.
   void BeginRequestLocked();
   TSession NewSessionLocked(TSession::TState State) const;
@@ -111,6 +113,8 @@ class TEmuDevice {
   std::thread EndLocked(TSessionIt It);
   // Connects the pending requests whose device is there; true while any is left pending.
   bool ServePendingLocked();
+  // Fails every pending request through its event, with last error Code.
+  void FailPendingLocked(rapi::DWORD Code) noexcept;
   void StartWatcherLocked();
   void Watch(uint64_t Generation);
   std::thread StopWatcherLocked();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
 namespace rapiemu {
 
@@ -39,5 +40,10 @@ class THostFile {
 // Deletes the host file Path; renames From to To, which must not exist. 0 or a Win32 code.
 uint32_t RemoveHostFile(const std::filesystem::path& Path);
 uint32_t RenameHostFile(const std::filesystem::path& From, const std::filesystem::path& To);
+
+// The names of the entries of the host folder Dir, "." and ".." left out; none when it cannot be listed.
+// Listed with the system's own calls, since the standard library's directory iterator ends the process
+// when memory runs out while it names an entry; here that raises std::bad_alloc.
+std::vector<std::filesystem::path> ListHostFolder(const std::filesystem::path& Dir);
 
 }  // namespace rapiemu

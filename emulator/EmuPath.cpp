@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/RapiTypes.h"
+#include "emulator/EmuHostFile.h"
 #include "emulator/EmuText.h"
 
 namespace rapiemu {
@@ -54,13 +55,13 @@ std::vector<std::u16string> SplitDevicePath(std::u16string_view Path, uint32_t& 
   return Parts;
 }
 
-// The entry of Dir named Name regardless of case; empty when there is none.
+// The entry of Dir named Name regardless of case; empty when there is none. Memory running out raises.
 fs::path FindEntry(const fs::path& Dir, const std::u16string& Name) {
   std::error_code Ec;
   fs::path Exact = Dir / fs::path(Name);
   if (fs::exists(fs::symlink_status(Exact, Ec))) return Exact;
-  for (fs::directory_iterator It(Dir, Ec), End; !Ec && It != End; It.increment(Ec)) {
-    if (SameNameNoCase(It->path().filename().u16string(), Name)) return It->path();
+  for (const fs::path& Entry : ListHostFolder(Dir)) {
+    if (SameNameNoCase(Entry.u16string(), Name)) return Dir / Entry;
   }
   return {};
 }

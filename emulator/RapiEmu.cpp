@@ -7,6 +7,7 @@
 
 #include "emulator/EmuDevice.h"
 #include "emulator/RapiEmu.h"
+#include "rtl/Exceptions.h"
 
 #ifdef _WIN32
 #define RAPIEMU_EXPORT  // exported by name through the module-definition file
@@ -23,8 +24,8 @@ template <class T>
 T Guarded(T Failure, auto&& Body) noexcept {
   try {
     return Body();
-  } catch (const std::bad_alloc&) {
-    Device().Fail(14);  // not enough memory
+  } catch (const std::exception& E) {
+    Device().Fail(halvern::IsOutOfMemory(E) ? ErrorOutOfMemory : ErrorInvalidParameter);
   } catch (...) {
     Device().Fail(ErrorInvalidParameter);
   }

@@ -19,6 +19,14 @@
 // the guard answers the dead-handle answer without running the body: what a port of the wrong
 // direction gets too.
 //
+// Memory running out inside a port body fails the port, loudly and once: the host gets one code-35
+// event with the system's text for it (engine/OutOfMemory.h), the call its failed answer, and from then
+// on the port moves no records. A body that needs the port's Reader or Writer (walking, reading and
+// writing values, appending, posting) answers the failed answer without running, so a walk ends (IsEof
+// 1) and nothing more is taken; the port is not closed at EngineFina (THandleRegistry, point 7), so an
+// export writes nothing. The calls on its settings (Node, Port: options, events, column names) still
+// run: the settings are whole, and a host may still want to store them.
+//
 // While the trace is off the guard adds one relaxed load to the body; errors are then swallowed
 // silently, as they always were.
 #pragma once
@@ -32,7 +40,9 @@
 
 #include "engine/CallTrace.h"
 #include "engine/HandleRegistry.h"
+#include "engine/OutOfMemory.h"
 #include "platform/CodePage.h"
+#include "rtl/Exceptions.h"
 #include "transport/ConfigPage.h"
 
 namespace halvern {
@@ -105,6 +115,11 @@ TNeutralOf<TRet> RunBody(TBody& Body) {
   }
 }
 
+// The interfaces through which a port moves records: refused once the port failed.
+template <class TNeed>
+inline constexpr bool kMovesRecords =
+    std::is_same_v<TNeed, IDataReader> || std::is_same_v<TNeed, IDataWriter>;
+
 template <class TRet>
 TRet Answer(TNeutralOf<TRet> Value) noexcept {
   if constexpr (std::is_void_v<TRet>)
@@ -132,7 +147,8 @@ inline TRet Guard(TNeutralFor<TRet> Neutral, TBody&& Body, TArgs... Args) noexce
 }
 
 // Body(Port) for the port under Handle when it offers Needs (one of Port's interfaces), guarded as Guard
-// does; the port stays as it is, and its closing waits, for the call.
+// does; the port stays as it is, and its closing waits, for the call. A failed port, or one that runs out
+// of memory in Body, is dealt with as the opening comment says.
 template <class TNeed, class TBody, class... TArgs,
           class TRet = std::invoke_result_t<TBody&, const TPortView&>>
 inline TRet GuardPort(TNeutralFor<TRet> Neutral, uint32_t Handle, TNeed* TPortView::*Needs, TBody&& Body,
@@ -142,7 +158,14 @@ inline TRet GuardPort(TNeutralFor<TRet> Neutral, uint32_t Handle, TNeed* TPortVi
       [&]() -> TRet {
         const THandleRegistry::TCall Call = GetHandleRegistry().Enter(Handle, THandleKind::Port);
         if (!Call || !(Call.Port().*Needs)) return guard_detail::Answer<TRet>(Neutral.Dead);
-        return Body(Call.Port());
+        if (guard_detail::kMovesRecords<TNeed> && Call.Failed())
+          return guard_detail::Answer<TRet>(Neutral.Failed);
+        try {
+          return Body(Call.Port());
+        } catch (const std::exception& E) {
+          if (IsOutOfMemory(E) && Call.Fail() && Call.Port().Node) ReportOutOfMemory(*Call.Port().Node);
+          throw;
+        }
       },
       Args...);
 }

@@ -144,7 +144,7 @@ bool THandleRegistry::RemoveObject(IInterface* Obj, THandleKind Kind) {
 }
 
 void THandleRegistry::Empty(TSlot& Slot) noexcept {
-  if (Slot.Finish) {
+  if (Slot.Finish && !Slot.Failed.load(std::memory_order_relaxed)) {
     try {
       Slot.Finish(Slot.Obj);
     } catch (...) {
@@ -158,6 +158,7 @@ void THandleRegistry::Empty(TSlot& Slot) noexcept {
   Slot.View = TPortView();
   Slot.Page = nullptr;
   Slot.Finish = nullptr;
+  Slot.Failed.store(false, std::memory_order_relaxed);
   Slot.Generation = Slot.Generation == kMaxGeneration ? 1 : Slot.Generation + 1;
   // Last in the queue: the slot that has been free longest is reused first.
   Slot.NextFree = kNoSlot;

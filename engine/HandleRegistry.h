@@ -34,6 +34,10 @@
 //  6. The closing work and every release of a reference run outside the lock: they run a port's or a
 //     page's own code, which may call the registry again (a page's end removes its working port; a
 //     port's Close reports to the host, whose event procedure may call any export).
+//  7. One thing a call inside may change: Failed, a flag that goes once from false to true while the
+//     handle lives (Fail, when memory ran out in the port). By 5 whoever empties the slot sees it, and
+//     then skips the closing work: a failed port's records are not whole, so an export writes nothing.
+//     The flag is cleared with the rest of the slot before the slot is published again.
 // The table grows by chunks of slots that never move and live as long as the registry, so a call reads
 // its slot without the lock.
 //
@@ -103,6 +107,9 @@ class THandleRegistry {
     IInterface* Object() const noexcept { return FSlot->Obj; }
     const TPortView& Port() const noexcept { return FSlot->View; }  // all null for a page
     IConfigPageEx* Page() const noexcept { return FSlot->Page; }    // null for a port
+    // Whether memory ran out in the object, and marking it so: true for the one call that marks it.
+    bool Failed() const noexcept { return FSlot->Failed.load(std::memory_order_relaxed); }
+    bool Fail() const noexcept { return !FSlot->Failed.exchange(true, std::memory_order_relaxed); }
 
    private:
     friend class THandleRegistry;
@@ -123,7 +130,8 @@ class THandleRegistry {
   uint32_t Add(IInterface* Obj, THandleKind Kind);
   // Removes one entry under Handle when it is live and of that kind; false when it is not. With the
   // handle's last entry the handle dies at once, and once no call is inside, Finish(Obj) runs (when
-  // given) and the references go. Of two threads removing the same entry, one gets it.
+  // given, and the object did not fail) and the references go. Of two threads removing the same entry, one
+  // gets it.
   bool Remove(uint32_t Handle, THandleKind Kind, TFinishProc Finish = nullptr);
   // Remove for the handle under which Obj is registered as that kind.
   bool RemoveObject(IInterface* Obj, THandleKind Kind = THandleKind::Port);
@@ -163,7 +171,8 @@ class THandleRegistry {
   // On a cache line of its own, so that calls on different ports from different threads do not slow
   // each other down.
   struct alignas(64) TSlot {
-    std::atomic<uint64_t> State{0};  // live handle << 32 | calls inside
+    std::atomic<uint64_t> State{0};   // live handle << 32 | calls inside
+    std::atomic<bool> Failed{false};  // set by a call inside, read by whoever empties the slot
     // Set under the lock before the handle is published; read by the calls inside.
     IInterface* Obj = nullptr;
     THandleKind Kind = THandleKind::Port;

@@ -1,18 +1,32 @@
 // The exports for the engine's identity, a port's life, its options, record walking and the event
 // procedure. Like every export they know only the transport interfaces, never a port class.
+#include <exception>
+
 #include "engine/EngineState.h"
 #include "engine/ExportGuard.h"
 #include "engine/HandleRegistry.h"
 #include "engine/LibTransLogAdapter.h"
+#include "engine/OutOfMemory.h"
 #include "engine/TextOut.h"
 #include "halvern.h"
+#include "platform/SysError.h"
+#include "rtl/Exceptions.h"
 
 using namespace halvern;
 
 namespace {
 
+// Not run for a port that failed (ExportGuard.h). Memory running out in Close itself is told as in any
+// other call on the port; the handle is gone by then, so there is nothing left to refuse.
 void ClosePort(IInterface* Obj) {
-  if (TComPtr<ITransNode> Port = TComPtr<IInterface>(Obj).Query<ITransNode>()) Port->Close();
+  TComPtr<ITransNode> Port = TComPtr<IInterface>(Obj).Query<ITransNode>();
+  if (!Port) return;
+  try {
+    Port->Close();
+  } catch (const std::exception& E) {
+    if (IsOutOfMemory(E)) ReportOutOfMemory(*Port);
+    throw;
+  }
 }
 
 }  // namespace
@@ -30,6 +44,8 @@ int32_t HV_STDCALL EngineInit(int32_t PortType, uint32_t* Handle) {
         }
         // Without a place for the handle the port could never be reached: make none.
         if (!Factory || !Handle) return ENGINE_ERR_CREATE;
+        // Made before the first port, so that no port needs memory to say that memory ran out.
+        platform::OutOfMemoryText();
         TComPtr<ITransNode> Port = Factory();
         if (!Port) return ENGINE_ERR_CREATE;
         Port->SetEvents(TLibTransLogAdapter::Create().Get());
@@ -110,7 +126,7 @@ void HV_STDCALL MoveNext(uint32_t Handle) {
 
 int32_t HV_STDCALL IsEof(uint32_t Handle) {
   return GuardPort(
-      HV_NEUTRAL_IsEof, Handle, &TPortView::Reader,
+      {HV_NEUTRAL_IsEof, 1}, Handle, &TPortView::Reader,
       [](const TPortView& Port) -> int32_t { return Port.Reader->IsEof() ? 1 : 0; }, Handle);
 }
 

@@ -24,6 +24,11 @@
  *   neutral answer and nothing is written. A NULL Options text reads as the empty text.
  * - Errors never unwind into the host: every export answers its neutral value instead. Device failures
  *   reach the host through the log event procedure (code 35).
+ * - Memory: when memory runs out inside a call on a port, the port fails. The host gets one log event
+ *   (code 35, the system's text for error 8) and the call its neutral answer; from then on the port
+ *   moves no records: IsEof answers 1, MoveFirst, MoveNext, Append and Post do nothing, the value
+ *   procedures give their neutral answers, and EngineFina writes nothing. Its settings (options, events,
+ *   column names) still answer.
  * - Threads: the engine creates none; calls on one handle are not serialized by the engine. EngineFina
  *   and ConfigFina may be called from any thread, even while other threads (or an event procedure of
  *   the same port on the calling thread) are inside calls on that port or page: the handle is dead for
@@ -268,6 +273,8 @@ HV_EXPORT_LIST(HV_DECLARE_EXPORT)
 #define HV_NEUTRAL_EngineDiscription 0
 #define HV_NEUTRAL_EngineGetOptions 0
 #define HV_NEUTRAL_EngineSetOptions ENGINE_ERR_HANDLE
+/* IsEof: -1 for an unusable handle; 1 for an error inside the engine or a port out of memory, since
+   the walk is over then. */
 #define HV_NEUTRAL_IsEof (-1)
 #define HV_NEUTRAL_DataCount (-1)
 #define HV_NEUTRAL_ConfigInit ENGINE_ERR_CREATE /* ENGINE_ERR_HANDLE, ENGINE_ERR_TYPE for the port */

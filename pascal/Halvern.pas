@@ -28,7 +28,9 @@
     answers 1 at the end, 0 before it and -1 for an unusable handle; ConfigCheckSucceed answers 0 when
     the entries are valid.
   - The options text's keys are HV_OPTION_FILE_NAME, HV_OPTION_HAS_TITLE and HV_OPTION_COLUMNS (GBK).
-  - Wide values (HV_FT_WIDESTRING) are a text column's GBK value converted to and from UTF-16. }
+  - Wide values (HV_FT_WIDESTRING) are a text column's GBK value converted to and from UTF-16.
+  - Memory running out inside a call on a port fails the port: one code-35 event (the system's text
+    for error 8), then IsEof answers 1, no record moves and EngineFina writes nothing. }
 unit Halvern;
 
 {$IFDEF FPC}

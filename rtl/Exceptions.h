@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace halvern {
 
@@ -66,5 +68,14 @@ inline constexpr const char* SOSError = "System Error.  Code: %d.\r\n%s";
 inline constexpr const char* SUnkOSError = "A call to an OS function failed";
 inline constexpr const char* SAssignError = "Cannot assign a %s to a %s";
 inline constexpr const char* SListIndexError = "List index out of bounds (%d)";
+
+// True for the errors that mean memory ran out: std::bad_alloc, and a std::system_error saying so (a
+// lock the threads library could not make: the 32-bit build's makes a lock on its first use). Neither
+// is a failure of the device or of the data; the engine tells the host of them as such.
+inline bool IsOutOfMemory(const std::exception& E) noexcept {
+  if (dynamic_cast<const std::bad_alloc*>(&E)) return true;
+  const auto* System = dynamic_cast<const std::system_error*>(&E);
+  return System && System->code() == std::errc::not_enough_memory;
+}
 
 }  // namespace halvern

@@ -23,6 +23,7 @@ class IEditablePort {
   // The port as a counted node: a page keeps it alive through this for as long as it edits the port.
   virtual ITransNode& Node() = 0;
   virtual TPortSettings Settings() const = 0;
+  // Takes all three settings, or, should memory run out, none: the page's update relies on it.
   virtual void ApplySettings(const TPortSettings& Settings) = 0;
   // A new port of the same class, initialised for the same direction, holding these settings and no
   // event sink (whatever it reports is dropped); empty when none was made.

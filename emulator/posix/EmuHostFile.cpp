@@ -1,10 +1,14 @@
 // Host files on Linux: file descriptors with pread/pwrite.
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
 #include <utility>
 
 #include "device/RapiTypes.h"
@@ -96,6 +100,20 @@ uint32_t RemoveHostFile(const std::filesystem::path& Path) {
 uint32_t RenameHostFile(const std::filesystem::path& From, const std::filesystem::path& To) {
   // The device has checked under its lock that To does not exist (rename() would replace it).
   return ::rename(From.c_str(), To.c_str()) == 0 ? 0 : FromErrno(errno);
+}
+
+std::vector<std::filesystem::path> ListHostFolder(const std::filesystem::path& Dir) {
+  std::vector<std::filesystem::path> Names;
+  const std::unique_ptr<DIR, int (*)(DIR*)> Folder(::opendir(Dir.c_str()), &::closedir);
+  if (!Folder) {
+    if (errno == ENOMEM) throw std::bad_alloc();
+    return Names;
+  }
+  while (const dirent* Entry = ::readdir(Folder.get())) {
+    if (std::strcmp(Entry->d_name, ".") != 0 && std::strcmp(Entry->d_name, "..") != 0)
+      Names.emplace_back(Entry->d_name);
+  }
+  return Names;
 }
 
 }  // namespace rapiemu

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <new>
 #include <utility>
 
 #include "emulator/EmuHostFile.h"
@@ -90,6 +91,28 @@ uint32_t RemoveHostFile(const std::filesystem::path& Path) {
 uint32_t RenameHostFile(const std::filesystem::path& From, const std::filesystem::path& To) {
   // Without MOVEFILE_REPLACE_EXISTING an existing target is refused, as the device refuses it.
   return MoveFileW(From.c_str(), To.c_str()) ? 0 : LastError();
+}
+
+std::vector<std::filesystem::path> ListHostFolder(const std::filesystem::path& Dir) {
+  std::vector<std::filesystem::path> Names;
+  WIN32_FIND_DATAW Data;
+  const HANDLE Find = FindFirstFileW((Dir / L"*").c_str(), &Data);
+  if (Find == INVALID_HANDLE_VALUE) {
+    const DWORD E = GetLastError();
+    if (E == ERROR_NOT_ENOUGH_MEMORY || E == ERROR_OUTOFMEMORY) throw std::bad_alloc();
+    return Names;
+  }
+  try {
+    do {
+      const std::wstring_view Name = Data.cFileName;
+      if (Name != L"." && Name != L"..") Names.emplace_back(Name);
+    } while (FindNextFileW(Find, &Data));
+  } catch (...) {
+    FindClose(Find);
+    throw;
+  }
+  FindClose(Find);
+  return Names;
 }
 
 }  // namespace rapiemu

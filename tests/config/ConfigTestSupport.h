@@ -33,7 +33,7 @@ class TFakePort final : public TCeTransPort {
     ++FInitializeCalls;
     return TCeTransPort::Initialize(Kind);
   }
-  void LoadDefaultColumns() override { FColumns = FDefaults; }
+  std::vector<std::string> DefaultColumns() const override { return FDefaults; }
   TComPtr<ITransNode> CreateSameClass() const override { return Make(FDefaults, 0); }
 
  private:

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -161,6 +162,7 @@ class TFakePort : public TObject,
     ++FProbe->Closed;
     FClosed = true;
     if (ThrowOnClose) throw std::runtime_error("close failed");
+    if (OutOfMemoryOnClose) throw std::bad_alloc();
   }
   bool HV_STDCALL CreateConfigPage(IConfigPageEx** Page) override;
   std::string HV_STDCALL GetOptions() override {
@@ -181,7 +183,10 @@ class TFakePort : public TObject,
 
   // IDataReader
   int32_t HV_STDCALL GetRecordCount() override { return -1; }
-  void HV_STDCALL MoveFirst() override { ++FProbe->MoveFirsts; }
+  void HV_STDCALL MoveFirst() override {
+    ++FProbe->MoveFirsts;
+    if (OutOfMemoryOnMove) throw std::bad_alloc();
+  }
   void HV_STDCALL MoveNext() override { ++FProbe->MoveNexts; }
   bool HV_STDCALL IsEof() override { return AtEof; }
 
@@ -191,7 +196,10 @@ class TFakePort : public TObject,
     FProbe->SetTypeIndex = Index;
     FProbe->SetTypeValue = FieldType;
   }
-  void HV_STDCALL Append() override { ++FProbe->Appends; }
+  void HV_STDCALL Append() override {
+    ++FProbe->Appends;
+    if (OutOfMemoryOnMove) throw std::bad_alloc();
+  }
   void HV_STDCALL Post() override { ++FProbe->Posts; }
 
   // ITransObject
@@ -206,6 +214,8 @@ class TFakePort : public TObject,
   bool ThrowOnClose = false;
   bool ThrowOnOptions = false;
   bool ThrowOnCheck = false;
+  bool OutOfMemoryOnMove = false;  // MoveFirst and Append run out of memory
+  bool OutOfMemoryOnClose = false;
   bool MakesPage = true;
   bool PageCheck = true;
   std::shared_ptr<TProbe> FProbe;
