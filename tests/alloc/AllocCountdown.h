@@ -29,6 +29,8 @@ using TTrial = TTrialResult (*)(const TExports& E, uint64_t N);
 const char* CountdownUnavailable();
 // Why this build's engine cannot be tried with every allocation failing from some point on, or null.
 const char* FailingForGoodUnavailable();
+// Counts one allocation: true when it is to fail (errno is then ENOMEM). The platform's wrappers call it.
+bool CountdownFailsNow() noexcept;
 // From now on the N-th counted allocation fails, once; ForGood: it and every one after it fail.
 void ArmCountdown(uint64_t N, bool ForGood = false) noexcept;
 // Stops counting; true when the N-th allocation was reached.

@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -23,20 +22,6 @@ constexpr const char* kUnavailable =
 constexpr const char* kUnavailable = nullptr;
 #endif
 
-std::atomic<bool> GArmed{false};
-std::atomic<int64_t> GLeft{0};
-std::atomic<bool> GReached{false};
-std::atomic<bool> GForGood{false};
-
-[[maybe_unused]] bool FailsNow() noexcept {
-  if (!GArmed.load(std::memory_order_relaxed)) return false;
-  const int64_t Left = GLeft.fetch_sub(1, std::memory_order_relaxed);
-  if (Left > 1 || (Left < 1 && !GForGood.load(std::memory_order_relaxed))) return false;
-  GReached.store(true, std::memory_order_relaxed);
-  errno = ENOMEM;
-  return true;
-}
-
 void Say(TTrialResult& R, const char* Text) {
   R.Verdict = TVerdict::Crashed;
   std::snprintf(R.How, sizeof R.How, "%s", Text);
@@ -50,18 +35,6 @@ const char* CountdownUnavailable() {
 
 const char* FailingForGoodUnavailable() {
   return kUnavailable;
-}
-
-void ArmCountdown(uint64_t N, bool ForGood) noexcept {
-  GReached.store(false);
-  GForGood.store(ForGood);
-  GLeft.store(static_cast<int64_t>(N));
-  GArmed.store(true);
-}
-
-bool DisarmCountdown() noexcept {
-  GArmed.store(false);
-  return GReached.load();
 }
 
 TTrialResult RunOnFreshEngine(TTrial Trial, uint64_t N, unsigned Seconds) {
@@ -112,14 +85,14 @@ extern "C" void* __libc_calloc(size_t Count, size_t Size);
 extern "C" void* __libc_realloc(void* Block, size_t Size);
 
 extern "C" void* malloc(size_t Size) noexcept {
-  return halvern::test::FailsNow() ? nullptr : __libc_malloc(Size);
+  return halvern::test::CountdownFailsNow() ? nullptr : __libc_malloc(Size);
 }
 
 extern "C" void* calloc(size_t Count, size_t Size) noexcept {
-  return halvern::test::FailsNow() ? nullptr : __libc_calloc(Count, Size);
+  return halvern::test::CountdownFailsNow() ? nullptr : __libc_calloc(Count, Size);
 }
 
 extern "C" void* realloc(void* Block, size_t Size) noexcept {
-  return halvern::test::FailsNow() ? nullptr : __libc_realloc(Block, Size);
+  return halvern::test::CountdownFailsNow() ? nullptr : __libc_realloc(Block, Size);
 }
 #endif

@@ -9,7 +9,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -40,28 +39,14 @@ const TMalloc GMalloc = CrtEntry<TMalloc>("malloc");
 const TCalloc GCalloc = CrtEntry<TCalloc>("calloc");
 const TRealloc GRealloc = CrtEntry<TRealloc>("realloc");
 
-std::atomic<bool> GArmed{false};
-std::atomic<int64_t> GLeft{0};
-std::atomic<bool> GReached{false};
-std::atomic<bool> GForGood{false};
-
-bool FailsNow() noexcept {
-  if (!GArmed.load(std::memory_order_relaxed)) return false;
-  const int64_t Left = GLeft.fetch_sub(1, std::memory_order_relaxed);
-  if (Left > 1 || (Left < 1 && !GForGood.load(std::memory_order_relaxed))) return false;
-  GReached.store(true, std::memory_order_relaxed);
-  errno = ENOMEM;
-  return true;
-}
-
 void* __cdecl CountingMalloc(size_t Size) {
-  return FailsNow() ? nullptr : GMalloc(Size);
+  return CountdownFailsNow() ? nullptr : GMalloc(Size);
 }
 void* __cdecl CountingCalloc(size_t Count, size_t Size) {
-  return FailsNow() ? nullptr : GCalloc(Count, Size);
+  return CountdownFailsNow() ? nullptr : GCalloc(Count, Size);
 }
 void* __cdecl CountingRealloc(void* Block, size_t Size) {
-  return FailsNow() ? nullptr : GRealloc(Block, Size);
+  return CountdownFailsNow() ? nullptr : GRealloc(Block, Size);
 }
 
 // Points Module's imports of malloc, calloc and realloc from msvcrt.dll at the wrappers; false unless it
@@ -137,18 +122,6 @@ const char* FailingForGoodUnavailable() {
   // failed) locks the pool's mutex, which winpthreads makes on first use with malloc; failing that, the
   // lock raises, which needs the pool again, until the stack overflows.
   return "the 32-bit C++ runtime needs a little memory to throw its first out-of-memory exception";
-}
-
-void ArmCountdown(uint64_t N, bool ForGood) noexcept {
-  GReached.store(false);
-  GForGood.store(ForGood);
-  GLeft.store(static_cast<int64_t>(N));
-  GArmed.store(true);
-}
-
-bool DisarmCountdown() noexcept {
-  GArmed.store(false);
-  return GReached.load();
 }
 
 TTrialResult RunOnFreshEngine(TTrial Trial, uint64_t N, unsigned Seconds) {
