@@ -81,7 +81,9 @@ void WriteDeviceFileWhole(const std::string& FileName, TStream& Source) {
     File.CopyFrom(Source, 0);
   } catch (const std::exception& E) {
     if (!Created || RemoveTemporary(Written)) throw;
-    throw EStreamError(E.what() + LeftBehind(Temporary));
+    // The host reads this text: memory running out is said in the system's words, not the class name.
+    const std::string What = IsOutOfMemory(E) ? platform::OutOfMemoryText() : std::string(E.what());
+    throw EStreamError(What + LeftBehind(Temporary));
   }
   // A target that is not there has nothing to lose; one that cannot be deleted (the counting program
   // has it open) stays as it is, as a create in its place would have.
