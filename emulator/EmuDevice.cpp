@@ -308,7 +308,9 @@ rapi::HANDLE TEmuDevice::CreateFile(rapi::LPCWSTR Name, rapi::DWORD Access, rapi
 
   // The handle's place first: once the host file is made or emptied, nothing may fail any more.
   const uintptr_t Handle = FNextHandle;
-  const auto Place = FFiles.try_emplace(Handle).first;
+  // Not try_emplace: it names std::piecewise_construct, a unique symbol in a debug build, which would
+  // keep the library loaded after dlclose.
+  const auto Place = FFiles.emplace(Handle, TOpenFile()).first;
   TOpenFile& F = Place->second;
   const bool Write = (Access & rapi::GenericWrite) != 0;
   const bool Read = (Access & rapi::GenericRead) != 0;
