@@ -21,23 +21,20 @@
 #include <vector>
 
 #include "bench/BenchEngine.h"
+#include "bench/BenchTransfers.h"
 #include "emulator/RapiEmu.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using halvern::bench::CountLog;
+using halvern::bench::PortOptions;
+using halvern::bench::SplitLines;
 using halvern::bench::TExports;
 
 constexpr uint64_t LinkBytesPerSecond = 1000 * 1000;
 constexpr double LinkSecondsPerCall = 0.005;
 constexpr uint64_t ChunkBytes = 0xF000;
-
-// The port's file \Temp\<Name>, the default import columns (编号, 盘点标志, 备注) and no title line.
-std::string PortOptions(const char* Name) {
-  return std::string(HV_OPTION_FILE_NAME "=\\Temp\\") + Name +
-         ";\r\n" HV_OPTION_COLUMNS
-         "=\xB1\xE0\xBA\xC5,\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE,\xB1\xB8\xD7\xA2;\r\n" HV_OPTION_HAS_TITLE "=0";
-}
 
 // Stocktake lines (number, flag, a GBK remark) up to Bytes.
 std::string MakeFile(uint64_t Bytes) {
@@ -52,27 +49,6 @@ std::string MakeFile(uint64_t Bytes) {
     for (int N = 2 + static_cast<int>(Rng() % 4); N > 0; --N) Text += Chars[Rng() % std::size(Chars)];
   }
   return Text;
-}
-
-std::vector<std::vector<std::string_view>> SplitLines(const std::string& Text) {
-  std::vector<std::vector<std::string_view>> Lines;
-  for (size_t Pos = 0; Pos <= Text.size();) {
-    size_t End = Text.find("\r\n", Pos);
-    if (End == std::string::npos) End = Text.size();
-    std::string_view Line(Text.data() + Pos, End - Pos);
-    std::vector<std::string_view> Row;
-    for (size_t Bar; (Bar = Line.find('|')) != std::string_view::npos; Line.remove_prefix(Bar + 1))
-      Row.push_back(Line.substr(0, Bar));
-    Row.push_back(Line);
-    Lines.push_back(std::move(Row));
-    Pos = End + 2;
-  }
-  return Lines;
-}
-
-void HV_STDCALL CountLog(void* UserData, int32_t Code, const char* Text) {
-  ++*static_cast<int*>(UserData);
-  std::fprintf(stderr, "bench_link: device event %d: %s\n", Code, Text);
 }
 
 int64_t Import(const TExports& E, int& Events) {
@@ -91,21 +67,6 @@ int64_t Import(const TExports& E, int& Events) {
   }
   E.EngineFina(H);
   return Records;
-}
-
-void Export(const TExports& E, const std::vector<std::vector<std::string_view>>& Lines, int& Events) {
-  uint32_t H = 0;
-  E.EngineInit(ENGINE_PORT_EXPORT, &H);
-  E.EngineSetEvent(H, &Events, EVENT_LOG_MESSAGE, reinterpret_cast<HV_PROC>(&CountLog));
-  E.EngineSetOptions(H, PortOptions("out.txt").c_str());
-  const auto Write = reinterpret_cast<HV_WRITE_TEXT_PROC>(E.FieldGetProc(FIELD_DIR_WRITE, HV_FT_STRING));
-  for (const auto& Row : Lines) {
-    E.Append(H);
-    for (size_t I = 0; I < Row.size() && I < 3; ++I)
-      Write(H, static_cast<int32_t>(I), Row[I].data(), static_cast<int32_t>(Row[I].size()));
-    E.Post(H);
-  }
-  E.EngineFina(H);
 }
 
 struct TRun {
@@ -180,7 +141,7 @@ int main(int argc, char** argv) {
   for (int Round = 0; Round < Rounds; ++Round) {
     Measure(ImportRun, true, [&] { Records = Import(E, Events); });
     fs::remove(Root / "Temp" / "out.txt", Ec);
-    Measure(ExportRun, false, [&] { Export(E, Lines, Events); });
+    Measure(ExportRun, false, [&] { halvern::bench::ExportAll(E, Lines, "out.txt", Events); });
   }
   const bool Same = fs::file_size(Root / "Temp" / "out.txt", Ec) == Text.size();
   const uint64_t Chunks = (Text.size() + ChunkBytes - 1) / ChunkBytes;

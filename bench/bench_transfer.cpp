@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "bench/BenchEngine.h"
+#include "bench/BenchTransfers.h"
 #include "halvern.h"
 
 namespace {
@@ -44,6 +45,9 @@ namespace fs = std::filesystem;
 #define HALVERN_BENCH_SOURCE_DIR "bench"
 #endif
 
+using halvern::bench::CountLog;
+using halvern::bench::PortOptions;
+using halvern::bench::SplitLines;
 using halvern::bench::TExports;
 
 // The engine, bound by name as a host binds it.
@@ -52,24 +56,11 @@ class TEngine : public halvern::bench::TEngine {
   TEngine() : halvern::bench::TEngine("bench_transfer") {}
 };
 
-void HV_STDCALL CountLog(void* UserData, int32_t Code, const char* Text) {
-  ++*static_cast<int*>(UserData);
-  std::fprintf(stderr, "bench_transfer: device event %d: %s\n", Code, Text);
-}
-
 template <class F>
 double Seconds(F&& Body) {
   const auto Start = std::chrono::steady_clock::now();
   Body();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
-}
-
-// The file \Temp\<name>, the columns 编号,盘点标志,备注 and no title line.
-std::string PortOptions(const char* Name) {
-  return std::string(HV_OPTION_FILE_NAME "=\\Temp\\") + Name +
-         ";\r\n" HV_OPTION_COLUMNS
-         "=\xB1\xE0\xBA\xC5,\xC5\xCC\xB5\xE3\xB1\xEA\xD6\xBE,\xB1\xB8\xD7\xA2"
-         ";\r\n" HV_OPTION_HAS_TITLE "=0";
 }
 
 // Stocktake lines: a number, a flag and a GBK remark of two to five characters; no value needs quoting.
@@ -122,26 +113,6 @@ int64_t ImportAll(const TExports& E, const char* File, uint64_t& Bytes, int& Eve
   }
   E.EngineFina(H);
   return Records;
-}
-
-// The values of every line, as views into Text (the generated file has no quoted values).
-std::vector<std::array<std::string_view, 3>> SplitLines(const std::string& Text) {
-  std::vector<std::array<std::string_view, 3>> Lines;
-  size_t Pos = 0;
-  while (Pos <= Text.size()) {
-    size_t End = Text.find("\r\n", Pos);
-    if (End == std::string::npos) End = Text.size();
-    std::array<std::string_view, 3> Row{};
-    std::string_view Line(Text.data() + Pos, End - Pos);
-    for (size_t I = 0; I < 3; ++I) {
-      const size_t Bar = I < 2 ? Line.find('|') : std::string_view::npos;
-      Row[I] = Line.substr(0, Bar);
-      Line = Bar == std::string_view::npos ? std::string_view() : Line.substr(Bar + 1);
-    }
-    Lines.push_back(Row);
-    Pos = End + 2;
-  }
-  return Lines;
 }
 
 // Keeps the compiler from dropping a copy whose bytes nothing reads afterwards.
@@ -349,21 +320,7 @@ int main(int argc, char** argv) {
   // ratios come from one run.
   const auto Lines = SplitLines(Text);
   int Events = 0;
-  auto ExportAll = [&] {
-    uint32_t H = 0;
-    E.EngineInit(ENGINE_PORT_EXPORT, &H);
-    E.EngineSetEvent(H, &Events, EVENT_LOG_MESSAGE, reinterpret_cast<HV_PROC>(&CountLog));
-    E.EngineSetOptions(H, PortOptions("out.txt").c_str());
-    const auto Write = reinterpret_cast<HV_WRITE_TEXT_PROC>(E.FieldGetProc(FIELD_DIR_WRITE, HV_FT_STRING));
-    for (const auto& Row : Lines) {
-      E.Append(H);
-      for (int32_t I = 0; I < 3; ++I)
-        Write(H, I, Row[static_cast<size_t>(I)].data(),
-              static_cast<int32_t>(Row[static_cast<size_t>(I)].size()));
-      E.Post(H);
-    }
-    E.EngineFina(H);
-  };
+  auto ExportAll = [&] { halvern::bench::ExportAll(E, Lines, "out.txt", Events); };
   uint64_t ImportBytes = 0, SplitFields = 0, SplitBytes = 0;
   int64_t Imported = 0;
   double ImportSeconds = 1e9, ExportSeconds = 1e9, SplitSeconds = 1e9, PyRead = 1e9, PyWrite = 1e9;

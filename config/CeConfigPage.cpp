@@ -5,9 +5,9 @@
 #include <exception>
 
 #include "config/ConfigTexts.h"
-#include "platform/SysError.h"
 #include "rtl/Exceptions.h"
 #include "textformat/Blanks.h"
+#include "transport/OutOfMemory.h"
 
 namespace halvern {
 
@@ -72,10 +72,8 @@ void HV_STDCALL TCeConfig::UpdatePort() {
   } catch (const std::exception& E) {
     if (!IsOutOfMemory(E)) throw;
     // The port kept its previous settings (ApplySettings takes all or none). Nothing else would tell a
-    // host that its user's entries were not stored: ConfigUpdate answers nothing. The port's sink takes
-    // the text as it is, so saying it takes no memory.
-    if (const TComPtr<ITransEvents>& Events = FPort->Events())
-      Events->LogMessage(EVENT_CODE_TRANSFER, platform::OutOfMemoryText());
+    // host that its user's entries were not stored: ConfigUpdate answers nothing.
+    ReportOutOfMemory(FPort->Node());
     throw;
   }
 }

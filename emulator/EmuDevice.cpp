@@ -247,6 +247,22 @@ bool TEmuDevice::FailsThisCallLocked() {
   return true;
 }
 
+std::optional<rapi::DWORD> TEmuDevice::RefusalLocked(const std::optional<uint32_t>& Fault) {
+  if (FailsThisCallLocked()) return FLastError;
+  if (!ConnectedLocked()) return rapi::ErrorDeviceNotConnected;
+  return Fault;
+}
+
+rapi::DWORD TEmuDevice::ExistingFileLocked(rapi::LPCWSTR Name, std::filesystem::path& HostPath) const {
+  if (Name == nullptr) return rapi::ErrorInvalidParameter;
+  TResolvedPath P = ResolveDevicePath(FRoot, std::u16string_view(Name));
+  if (P.Error != 0) return P.Error;
+  if (!P.Exists) return rapi::ErrorFileNotFound;
+  if (P.IsDirectory) return rapi::ErrorAccessDenied;
+  HostPath = std::move(P.HostPath);
+  return 0;
+}
+
 bool TEmuDevice::ConnectedLocked() {
   if (FOpenConnections > 0) return true;
   FLastError = rapi::ErrorDeviceNotConnected;
@@ -284,9 +300,7 @@ rapi::HANDLE TEmuDevice::CreateFile(rapi::LPCWSTR Name, rapi::DWORD Access, rapi
     PublishLocked();
     return rapi::InvalidHandleValue();
   };
-  if (FailsThisCallLocked()) return Refuse(FLastError);
-  if (!ConnectedLocked()) return Refuse(rapi::ErrorDeviceNotConnected);
-  if (FFaults.Open) return Refuse(*FFaults.Open);
+  if (const auto E = RefusalLocked(FFaults.Open)) return Refuse(*E);
   if (Name == nullptr) return Refuse(rapi::ErrorInvalidParameter);
   if (Disposition < rapi::CreateNew || Disposition > rapi::TruncateExisting) {
     return Refuse(rapi::ErrorInvalidParameter);
@@ -543,17 +557,12 @@ rapi::BOOL TEmuDevice::DeleteFile(rapi::LPCWSTR Name) {
     PublishLocked();
     return rapi::BOOL{0};
   };
-  if (FailsThisCallLocked()) return Refuse(FLastError);
-  if (!ConnectedLocked()) return Refuse(rapi::ErrorDeviceNotConnected);
-  if (FFaults.Delete) return Refuse(*FFaults.Delete);
-  if (Name == nullptr) return Refuse(rapi::ErrorInvalidParameter);
-  const TResolvedPath P = ResolveDevicePath(FRoot, std::u16string_view(Name));
-  if (P.Error != 0) return Refuse(P.Error);
-  if (!P.Exists) return Refuse(rapi::ErrorFileNotFound);
-  if (P.IsDirectory) return Refuse(rapi::ErrorAccessDenied);
+  if (const auto E = RefusalLocked(FFaults.Delete)) return Refuse(*E);
+  std::filesystem::path File;
+  if (const rapi::DWORD E = ExistingFileLocked(Name, File)) return Refuse(E);
   // An open file cannot be deleted (the counting program holding its list open, say).
-  if (OpenLocked(FoldName(P.HostPath.u16string()))) return Refuse(rapi::ErrorSharingViolation);
-  if (const uint32_t E = RemoveHostFile(P.HostPath)) return Refuse(E);
+  if (OpenLocked(FoldName(File.u16string()))) return Refuse(rapi::ErrorSharingViolation);
+  if (const uint32_t E = RemoveHostFile(File)) return Refuse(E);
   FLastError = 0;
   PublishLocked();
   return 1;
@@ -569,20 +578,16 @@ rapi::BOOL TEmuDevice::MoveFile(rapi::LPCWSTR From, rapi::LPCWSTR To) {
     PublishLocked();
     return rapi::BOOL{0};
   };
-  if (FailsThisCallLocked()) return Refuse(FLastError);
-  if (!ConnectedLocked()) return Refuse(rapi::ErrorDeviceNotConnected);
-  if (FFaults.Move) return Refuse(*FFaults.Move);
-  if (From == nullptr || To == nullptr) return Refuse(rapi::ErrorInvalidParameter);
-  const TResolvedPath Source = ResolveDevicePath(FRoot, std::u16string_view(From));
-  if (Source.Error != 0) return Refuse(Source.Error);
-  if (!Source.Exists) return Refuse(rapi::ErrorFileNotFound);
-  if (Source.IsDirectory) return Refuse(rapi::ErrorAccessDenied);  // the engine moves files only
+  if (const auto E = RefusalLocked(FFaults.Move)) return Refuse(*E);
+  if (To == nullptr) return Refuse(rapi::ErrorInvalidParameter);
+  std::filesystem::path Source;  // the engine moves files only
+  if (const rapi::DWORD E = ExistingFileLocked(From, Source)) return Refuse(E);
   const TResolvedPath Target = ResolveDevicePath(FRoot, std::u16string_view(To));
   if (Target.Error != 0) return Refuse(Target.Error);
   // The new name must not exist, whatever its letter case.
   if (Target.Exists) return Refuse(rapi::ErrorAlreadyExists);
-  if (OpenLocked(FoldName(Source.HostPath.u16string()))) return Refuse(rapi::ErrorSharingViolation);
-  if (const uint32_t E = RenameHostFile(Source.HostPath, Target.HostPath)) return Refuse(E);
+  if (OpenLocked(FoldName(Source.u16string()))) return Refuse(rapi::ErrorSharingViolation);
+  if (const uint32_t E = RenameHostFile(Source, Target.HostPath)) return Refuse(E);
   FLastError = 0;
   PublishLocked();
   return 1;

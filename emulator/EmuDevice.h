@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -99,6 +100,11 @@ class TEmuDevice {
   bool ConnectedLocked();
   // Counts a call that can fail; true, with the last error set, when a fail-call fault takes it.
   bool FailsThisCallLocked();
+  // Why a call on a path is refused before it looks at the path: a fail-call fault, no connection, or
+  // Fault, the call's own injected fault; none when none of them.
+  std::optional<rapi::DWORD> RefusalLocked(const std::optional<uint32_t>& Fault);
+  // 0 with the host path of the device file Name, which exists and is no folder; else the error.
+  rapi::DWORD ExistingFileLocked(rapi::LPCWSTR Name, std::filesystem::path& HostPath) const;
   // Counts a call that crosses the link and charges its time (with Bytes moved) to Pause.
   void CrossLinkLocked(TLinkPause& Pause, uint64_t Bytes = 0);
   // Writes the counters file, when one is named; fails in nothing.

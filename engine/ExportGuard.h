@@ -20,7 +20,7 @@
 // direction gets too.
 //
 // Memory running out inside a port body fails the port, loudly and once: the host gets one code-35
-// event with the system's text for it (engine/OutOfMemory.h), the call its failed answer, and from then
+// event with the system's text for it (transport/OutOfMemory.h), the call its failed answer, and from then
 // on the port moves no records. A body that needs the port's Reader or Writer (walking, reading and
 // writing values, appending, posting) answers the failed answer without running, so a walk ends (IsEof
 // 1) and nothing more is taken; the port is not closed at EngineFina (THandleRegistry, point 7), so an
@@ -40,7 +40,7 @@
 
 #include "engine/CallTrace.h"
 #include "engine/HandleRegistry.h"
-#include "engine/OutOfMemory.h"
+#include "transport/OutOfMemory.h"
 #include "platform/CodePage.h"
 #include "rtl/Exceptions.h"
 #include "transport/ConfigPage.h"

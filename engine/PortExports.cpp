@@ -6,7 +6,7 @@
 #include "engine/ExportGuard.h"
 #include "engine/HandleRegistry.h"
 #include "engine/LibTransLogAdapter.h"
-#include "engine/OutOfMemory.h"
+#include "transport/OutOfMemory.h"
 #include "engine/TextOut.h"
 #include "halvern.h"
 #include "platform/SysError.h"

@@ -1,4 +1,4 @@
-#include "engine/OutOfMemory.h"
+#include "transport/OutOfMemory.h"
 
 #include "halvern.h"
 #include "platform/SysError.h"
