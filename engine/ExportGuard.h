@@ -40,10 +40,10 @@
 
 #include "engine/CallTrace.h"
 #include "engine/HandleRegistry.h"
-#include "transport/OutOfMemory.h"
 #include "platform/CodePage.h"
 #include "rtl/Exceptions.h"
 #include "transport/ConfigPage.h"
+#include "transport/OutOfMemory.h"
 
 namespace halvern {
 

@@ -6,11 +6,11 @@
 #include "engine/ExportGuard.h"
 #include "engine/HandleRegistry.h"
 #include "engine/LibTransLogAdapter.h"
-#include "transport/OutOfMemory.h"
 #include "engine/TextOut.h"
 #include "halvern.h"
 #include "platform/SysError.h"
 #include "rtl/Exceptions.h"
+#include "transport/OutOfMemory.h"
 
 using namespace halvern;
 
